@@ -1,0 +1,42 @@
+# Thin wrapper around CMake. `make test` and `make run` set up a fresh Debian machine first.
+BUILD ?= build
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?=
+
+.PHONY: all deps configure build test run bench screenshot fuzz format clean
+
+all: build
+
+deps:
+	scripts/install-deps
+
+configure: deps
+	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+run: build
+	@if [ -x $(BUILD)/bin/angoka ]; then $(BUILD)/bin/angoka; \
+	else echo "The window is not built yet: only the engine and its tests exist."; fi
+
+bench:
+	scripts/install-deps bench
+	bench/run-bench
+
+screenshot: build
+	scripts/install-deps screenshot
+	scripts/screenshot $(BUILD)/bin/angoka $(BUILD)/screenshot.png
+
+fuzz:
+	scripts/install-deps fuzz
+	fuzz/run-fuzz
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf $(BUILD)

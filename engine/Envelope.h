@@ -1,0 +1,55 @@
+#pragma once
+// The envelope: three lines in the narrow character set, each ended by CR LF: the password,
+// the file name, the payload. Reading follows the text-line rule: a line ends at CR, an LF
+// right after that CR belongs to the line end, a lone LF is an ordinary character; every
+// line after the second is joined into the payload.
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <limits>
+#include <string>
+#include <string_view>
+
+namespace angoka {
+
+// Put in front of the content before enveloping; its presence after decryption is what
+// tells a correct result.
+inline constexpr std::string_view kFormatMarker = "CFEC2EC5CF3FADE6";
+
+std::string BuildEnvelope(std::string_view password, std::string_view name, std::string_view payload);
+
+// Splits envelope bytes into the two header lines and the payload as they stream past, so a
+// file of any size is read in pieces.
+class EnvelopeReader {
+public:
+    using PayloadSink = std::function<void(std::string_view)>;
+
+    // Header lines longer than `headerLimit` bytes are cut there and flagged.
+    explicit EnvelopeReader(std::size_t headerLimit = std::numeric_limits<std::size_t>::max())
+        : headerLimit_(headerLimit) {}
+
+    void Feed(std::string_view bytes, const PayloadSink& payload);
+
+    int HeaderLines() const { return completeLines_ < 2 ? completeLines_ : 2; }  // 0, 1 or 2
+    bool InPayload() const { return completeLines_ >= 2; }
+    const std::string& Password() const { return lines_[0]; }
+    const std::string& Name() const { return lines_[1]; }
+    bool PasswordTooLong() const { return overflow_[0]; }
+    bool NameTooLong() const { return overflow_[1]; }
+    // Whether the bytes fed so far end with a line end (CR, or CR LF).
+    bool EndsWithLineEnd() const { return endsWithLineEnd_; }
+    // Whether the last byte fed was a CR whose LF may still come.
+    bool PendingLineFeed() const { return afterCR_; }
+
+private:
+    void Take(std::string_view piece, const PayloadSink& payload);
+
+    std::size_t headerLimit_;
+    int completeLines_ = 0;
+    std::string lines_[2];
+    bool overflow_[2] = {false, false};
+    bool afterCR_ = false;
+    bool endsWithLineEnd_ = false;
+};
+
+}  // namespace angoka

@@ -1,0 +1,29 @@
+#pragma once
+// Paths are UTF-16 text in the interfaces and the file system's encoding on disk.
+#include <filesystem>
+#include <string>
+
+namespace angoka {
+
+#ifdef _WIN32
+inline constexpr char16_t kPathSeparator = u'\\';
+#else
+inline constexpr char16_t kPathSeparator = u'/';
+#endif
+
+// True for the characters that separate folders in a path typed on this platform.
+constexpr bool IsPathSeparator(char16_t c) {
+#ifdef _WIN32
+    return c == u'\\' || c == u'/';
+#else
+    return c == u'/';
+#endif
+}
+
+std::filesystem::path PathFromText(const std::u16string& text);
+std::u16string TextFromPath(const std::filesystem::path& path);
+
+// The folder that holds the running program (falls back to the working folder).
+std::filesystem::path ExecutableFolder();
+
+}  // namespace angoka
