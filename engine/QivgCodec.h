@@ -1,0 +1,70 @@
+#pragma once
+// The encrypted file, streamed: encryption in one read of the source and one write of the
+// destination, decryption in two steps (open: the header and envelope lines only; write: the
+// content), each in fixed-size chunks, so memory stays flat whatever the file size.
+//
+// n + 3 rounds only add (offset - InKey) mod 16 to every nibble already there, so the file is
+// n + 3 header bytes (each round's decoy and offset, shifted by the rounds after it) followed
+// by the envelope's bytes with every nibble shifted by the sum of all rounds.
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "CodecTypes.h"
+#include "Nibbles.h"
+
+namespace angoka {
+
+struct EncryptRequest {
+    std::filesystem::path source;
+    std::filesystem::path destination;
+    std::u16string password;    // must not be empty
+    std::u16string storedName;  // the name the envelope carries (the source's base name)
+    std::int32_t inKey = 0;
+    // n + 3 round keys in the order a round draws them: the envelope's three rounds first,
+    // then the n extra rounds. Draw them with DrawRoundKey on the caller's thread.
+    std::vector<RoundKey> rounds;
+};
+
+// Writes exactly the bytes that the hex-text road writes for the same round keys.
+Result EncryptFile(const EncryptRequest& request, const Progress& progress = {},
+                   const OutputOptions& output = {});
+
+struct DecryptRequest {
+    std::filesystem::path source;
+    std::u16string password;
+    std::int32_t inKey = 0;
+    std::int32_t rounds = 1;  // n, the extra rounds
+};
+
+// What the open step found. `outcome` is Ok, SourceMissing, TooShort, WrongPassword, NotQivg,
+// Truncated or IoError; only an Ok open may be written.
+struct OpenedQivg {
+    Result result;
+    // The name stored in the envelope, decoded; present whenever the envelope had two lines.
+    std::optional<std::u16string> storedName;
+    // The stored name when it is a plain file name that is safe to write in a chosen folder.
+    std::optional<std::u16string> safeName;
+
+    // Where the content starts, for the write step.
+    DecryptRequest request;
+    std::uint64_t fileSize = 0;
+    std::uint64_t payloadOffset = 0;  // file offset of the first byte after the name line
+    bool payloadPendingLineFeed = false;
+    int envelopeShift = 0;            // added to each nibble of the file to get the envelope
+};
+
+OpenedQivg OpenQivg(const DecryptRequest& request);
+
+// Streams the content of an opened file to `output`. Outcomes: Ok, OddLength, BadHex,
+// DestinationIsFolder, IoError, Cancelled; on every outcome but Ok the output is unchanged.
+Result WriteQivg(const OpenedQivg& opened, const std::filesystem::path& output, const Progress& progress = {},
+                 const OutputOptions& options = {});
+
+// A stored name that can be used as a file name in a chosen folder: not empty, no "/" or "\",
+// not "." or "..", no control characters.
+bool IsSafeFileName(const std::u16string& name);
+
+}  // namespace angoka
