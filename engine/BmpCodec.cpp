@@ -1,9 +1,81 @@
 #include "BmpCodec.h"
-// (being written)
+
+#include <vector>
+
+#include "Errors.h"
+#include "HexText.h"
+#include "SourceFile.h"
+
 namespace angoka {
-const char16_t kBmpHeaderHex[] = u"";
-const std::array<std::uint8_t, kBmpHeaderSize>& BmpHeader() { static std::array<std::uint8_t, kBmpHeaderSize> h{}; return h; }
-std::optional<std::u16string> DottedStem(const std::u16string&) { return std::nullopt; }
-Result WrapBmp(const std::filesystem::path&, const std::filesystem::path&, const Progress&, const OutputOptions&) { return {Outcome::IoError, {}, "not yet"}; }
-Result ExtractBmp(const std::filesystem::path&, const std::filesystem::path&, const Progress&, const OutputOptions&) { return {Outcome::IoError, {}, "not yet"}; }
+
+const char16_t kBmpHeaderHex[] =
+    u"424D7658020000000000760000002800000080020000E0010000010004000000000000580200CE0E0000C40E0000000000000000"
+    u"000000000000FFFFFF005B001D00F9BF2C000000110000000400000000000000000000000000000000000000A000AA7F00000000"
+    u"9C005B0058005B00B800A87F0000";
+
+const std::array<std::uint8_t, kBmpHeaderSize>& BmpHeader() {
+    static const auto header = [] {
+        static_assert(sizeof(kBmpHeaderHex) / sizeof(char16_t) == 2 * kBmpHeaderSize + 1);
+        std::string bytes;
+        HexToBytes(kBmpHeaderHex, bytes);
+        std::array<std::uint8_t, kBmpHeaderSize> array{};
+        std::copy(bytes.begin(), bytes.end(), array.begin());
+        return array;
+    }();
+    return header;
 }
+
+std::optional<std::u16string> DottedStem(const std::u16string& path) {
+    const auto dot = path.rfind(u'.');
+    if (dot == std::u16string::npos) return std::nullopt;
+    return path.substr(0, dot + 1);
+}
+
+namespace {
+
+// Copies the source from `offset` to the end after `prefix`, chunk by chunk, into a new file
+// that replaces the destination only when complete.
+Result CopyAfter(const std::filesystem::path& source, const std::filesystem::path& destination,
+                 std::uint64_t offset, std::string_view prefix, Outcome shorter, const Progress& progress,
+                 const OutputOptions& output) {
+    try {
+        SourceFile in;
+        if (Result r = in.Open(source); !r.ok()) return r;
+        if (in.size() < offset) return {shorter, source, {}};
+        if (Result r = CheckDestination(destination); !r.ok()) return r;
+        AtomicFile out(destination, output.writer);
+        out.Write(prefix.data(), prefix.size());
+        std::vector<char> chunk(kChunkSize);
+        const std::uint64_t total = in.size();
+        progress.Report(offset, total);
+        for (std::uint64_t done = offset; done < total;) {
+            if (progress.Cancelled()) return {Outcome::Cancelled, destination, {}};
+            const std::size_t got = in.ReadAt(done, chunk.data(), chunk.size());
+            if (got == 0) break;
+            out.Write(chunk.data(), got);
+            done += got;
+            progress.Report(done, total);
+        }
+        if (progress.Cancelled()) return {Outcome::Cancelled, destination, {}};
+        out.Commit();
+        return {};
+    } catch (const FileError& error) {
+        return IoFailure(error);
+    }
+}
+
+}  // namespace
+
+Result WrapBmp(const std::filesystem::path& source, const std::filesystem::path& destination,
+               const Progress& progress, const OutputOptions& output) {
+    const auto& header = BmpHeader();
+    return CopyAfter(source, destination, 0, std::string_view(reinterpret_cast<const char*>(header.data()), header.size()),
+                     Outcome::Ok, progress, output);
+}
+
+Result ExtractBmp(const std::filesystem::path& source, const std::filesystem::path& destination,
+                  const Progress& progress, const OutputOptions& output) {
+    return CopyAfter(source, destination, kBmpHeaderSize, {}, Outcome::BmpTooShort, progress, output);
+}
+
+}  // namespace angoka

@@ -32,11 +32,12 @@ void EnvelopeReader::Feed(std::string_view bytes, const PayloadSink& payload) {
             endsWithLineEnd_ = false;
         }
         if (!cr) break;
-        if (completeLines_ < 2) ++completeLines_;
+        if (completeLines_ < 2 && ++completeLines_ == 2) payloadStart_ = fed_ + end + 1;
         afterCR_ = true;
         endsWithLineEnd_ = true;
         i = end + 1;
     }
+    fed_ += bytes.size();
 }
 
 void EnvelopeReader::Take(std::string_view piece, const PayloadSink& payload) {

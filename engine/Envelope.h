@@ -28,6 +28,15 @@ public:
     explicit EnvelopeReader(std::size_t headerLimit = std::numeric_limits<std::size_t>::max())
         : headerLimit_(headerLimit) {}
 
+    // A reader that starts in the payload, right after the CR that ends the name line.
+    static EnvelopeReader AtPayload() {
+        EnvelopeReader reader;
+        reader.completeLines_ = 2;
+        reader.afterCR_ = true;
+        reader.endsWithLineEnd_ = true;
+        return reader;
+    }
+
     void Feed(std::string_view bytes, const PayloadSink& payload);
 
     int HeaderLines() const { return completeLines_ < 2 ? completeLines_ : 2; }  // 0, 1 or 2
@@ -38,8 +47,8 @@ public:
     bool NameTooLong() const { return overflow_[1]; }
     // Whether the bytes fed so far end with a line end (CR, or CR LF).
     bool EndsWithLineEnd() const { return endsWithLineEnd_; }
-    // Whether the last byte fed was a CR whose LF may still come.
-    bool PendingLineFeed() const { return afterCR_; }
+    // How many bytes had been fed when the name line's CR was read (the payload starts there).
+    std::uint64_t PayloadStart() const { return payloadStart_; }
 
 private:
     void Take(std::string_view piece, const PayloadSink& payload);
@@ -50,6 +59,8 @@ private:
     bool overflow_[2] = {false, false};
     bool afterCR_ = false;
     bool endsWithLineEnd_ = false;
+    std::uint64_t fed_ = 0;
+    std::uint64_t payloadStart_ = 0;
 };
 
 }  // namespace angoka

@@ -1,8 +1,345 @@
 #include "QivgCodec.h"
-// (being written)
+
+#include <algorithm>
+#include <array>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "Envelope.h"
+#include "Errors.h"
+#include "HexText.h"
+#include "NarrowCharset.h"
+#include "SourceFile.h"
+
 namespace angoka {
-Result EncryptFile(const EncryptRequest&, const Progress&, const OutputOptions&) { return {Outcome::IoError, {}, "not yet"}; }
-OpenedQivg OpenQivg(const DecryptRequest&) { return {}; }
-Result WriteQivg(const OpenedQivg&, const std::filesystem::path&, const Progress&, const OutputOptions&) { return {Outcome::IoError, {}, "not yet"}; }
-bool IsSafeFileName(const std::u16string&) { return false; }
+namespace {
+
+constexpr std::uint8_t kCR = '\r';
+constexpr std::string_view kLineEnd = "\r\n";
+// A name line longer than this is not a file name; it is reported as absent.
+constexpr std::size_t kNameLimit = 4096;
+constexpr std::size_t kOpenChunk = 64 * 1024;
+
+// Adds `shift` to both nibbles of every byte, in place. Plain arithmetic, so it vectorises.
+void ShiftAll(std::uint8_t* bytes, std::size_t size, int shift) {
+    const auto high = static_cast<std::uint8_t>(shift << 4);
+    const auto low = static_cast<std::uint8_t>(shift);
+    for (std::size_t i = 0; i < size; ++i) {
+        const std::uint8_t b = bytes[i];
+        bytes[i] = static_cast<std::uint8_t>(((b + high) & 0xF0) | ((b + low) & 0x0F));
+    }
 }
+
+// Each source byte as its two hex digits, already shifted: one table look-up per byte.
+std::array<std::array<std::uint8_t, 2>, 256> ShiftedHexTable(int shift) {
+    std::array<std::array<std::uint8_t, 2>, 256> table{};
+    for (int v = 0; v < 256; ++v) {
+        table[v] = {ShiftNibbles(static_cast<std::uint8_t>(kHexDigits[v >> 4]), shift),
+                    ShiftNibbles(static_cast<std::uint8_t>(kHexDigits[v & 15]), shift)};
+    }
+    return table;
+}
+
+// The n + 3 header bytes, latest round first, each shifted by the rounds applied after it.
+std::vector<std::uint8_t> HeaderBytes(const std::vector<RoundKey>& rounds, std::int32_t inKey, int& total) {
+    std::vector<std::uint8_t> header;
+    total = 0;
+    for (auto round = rounds.rbegin(); round != rounds.rend(); ++round) {
+        header.push_back(ShiftNibbles(round->Byte(), total));
+        total = Mod16(total + EncryptShift(round->offset, inKey));
+    }
+    return header;
+}
+
+class Encryptor {
+public:
+    Encryptor(const EncryptRequest& request, const Progress& progress, const OutputOptions& output)
+        : request_(request), progress_(progress), output_(output) {}
+
+    Result Run() {
+        if (request_.rounds.size() < 3) throw std::invalid_argument("encryption needs at least three rounds");
+        if (Result r = source_.Open(request_.source); !r.ok()) return r;
+        if (Result r = CheckDestination(request_.destination); !r.ok()) return r;
+        AtomicFile out(request_.destination, output_.writer);
+        int shift = 0;
+        const auto header = HeaderBytes(request_.rounds, request_.inKey, shift);
+        out.Write(header.data(), header.size());
+        WriteShifted(out, ToNarrow(request_.password) + std::string(kLineEnd) + ToNarrow(request_.storedName) +
+                              std::string(kLineEnd) + std::string(kFormatMarker), shift);
+        if (!WriteContent(out, shift)) return {Outcome::Cancelled, request_.destination, {}};
+        WriteShifted(out, std::string(kLineEnd), shift);
+        out.Commit();
+        return {};
+    }
+
+private:
+    static void WriteShifted(AtomicFile& out, std::string bytes, int shift) {
+        auto* data = reinterpret_cast<std::uint8_t*>(bytes.data());
+        ShiftAll(data, bytes.size(), shift);
+        out.Write(data, bytes.size());
+    }
+
+    // The source as shifted hex digits, chunk by chunk; false when cancelled.
+    bool WriteContent(AtomicFile& out, int shift) {
+        const auto table = ShiftedHexTable(shift);
+        std::vector<std::uint8_t> in(kChunkSize), hex(2 * kChunkSize);
+        const std::uint64_t total = source_.size();
+        std::uint64_t done = 0;
+        progress_.Report(0, total);
+        for (;;) {
+            if (progress_.Cancelled()) return false;
+            const std::size_t got = source_.ReadAt(done, in.data(), in.size());
+            if (got == 0) break;
+            for (std::size_t i = 0; i < got; ++i) {
+                hex[2 * i] = table[in[i]][0];
+                hex[2 * i + 1] = table[in[i]][1];
+            }
+            out.Write(hex.data(), 2 * got);
+            done += got;
+            progress_.Report(done, total);
+        }
+        return !progress_.Cancelled();
+    }
+
+    const EncryptRequest& request_;
+    const Progress& progress_;
+    const OutputOptions& output_;
+    SourceFile source_;
+};
+
+// Reads the envelope's first lines and the start of its payload, without touching the rest.
+class Opener {
+public:
+    explicit Opener(const DecryptRequest& request)
+        : reader_(std::max(kNameLimit, 2 * request.password.size() + 2)) {
+        opened_.request = request;
+    }
+
+    OpenedQivg Run() {
+        const DecryptRequest& request = opened_.request;
+        Result& result = opened_.result;
+        if (result = source_.Open(request.source); !result.ok()) return opened_;
+        const std::uint64_t rounds = static_cast<std::uint64_t>(std::max(request.rounds, 0)) + 3;
+        if (source_.size() < rounds + 1) return Fail(Outcome::TooShort);
+        opened_.fileSize = source_.size();
+        if (!UndoHeader(rounds)) return opened_;
+        ReadHeadLines(rounds);
+        return Judge(rounds);
+    }
+
+private:
+    OpenedQivg& Fail(Outcome outcome) {
+        opened_.result = {outcome, opened_.request.source, {}};
+        return opened_;
+    }
+
+    // Undoes the rounds' header bytes one by one: each round's offset is the low nibble of
+    // its byte once the later rounds are undone.
+    bool UndoHeader(std::uint64_t rounds) {
+        std::vector<std::uint8_t> header(rounds);
+        source_.ReadAt(0, header.data(), header.size());
+        int shift = 0;
+        for (std::uint8_t b : header) {
+            const int offset = ShiftNibbles(b, shift) & 15;
+            shift = Mod16(shift + DecryptShift(offset, opened_.request.inKey));
+        }
+        opened_.envelopeShift = shift;
+        return true;
+    }
+
+    // Feeds the envelope until the payload's first 17 bytes are seen (enough to tell the
+    // marker and "Error"), the file ends, or the password line is too long to match.
+    void ReadHeadLines(std::uint64_t start) {
+        const std::size_t passwordLimit = 2 * opened_.request.password.size() + 1;
+        std::vector<std::uint8_t> chunk(kOpenChunk);
+        std::uint64_t offset = start;
+        while (offset < source_.size() && payloadHead_.size() <= kFormatMarker.size()) {
+            const std::size_t got = source_.ReadAt(offset, chunk.data(), chunk.size());
+            ShiftAll(chunk.data(), got, opened_.envelopeShift);
+            reader_.Feed(std::string_view(reinterpret_cast<const char*>(chunk.data()), got),
+                         [this](std::string_view piece) { payloadHead_.append(piece.substr(0, 32)); });
+            offset += got;
+            if (reader_.HeaderLines() == 0 && reader_.Password().size() > passwordLimit) break;
+        }
+        reachedEnd_ = offset >= source_.size();
+        opened_.payloadOffset = start + reader_.PayloadStart();
+        opened_.payloadPendingLineFeed = true;
+    }
+
+    OpenedQivg& Judge(std::uint64_t start) {
+        if (reader_.HeaderLines() < 2) return Fail(Outcome::WrongPassword);
+        if (!reader_.NameTooLong() && reader_.Name().size() <= kNameLimit) {
+            opened_.storedName = FromNarrow(reader_.Name());
+            if (IsSafeFileName(*opened_.storedName)) opened_.safeName = opened_.storedName;
+        }
+        if (reader_.PasswordTooLong() || FromNarrow(reader_.Password()) != opened_.request.password) {
+            return Fail(Outcome::WrongPassword);
+        }
+        if (reachedEnd_ && payloadHead_ == "Error") return Fail(Outcome::WrongPassword);
+        if (payloadHead_.compare(0, kFormatMarker.size(), kFormatMarker) != 0) return Fail(Outcome::NotQivg);
+        if (!EndsWithLineEnd(start)) return Fail(Outcome::Truncated);
+        opened_.result = {};
+        return opened_;
+    }
+
+    // Every encryptor ends the last line with CR LF; without a line end the file was cut.
+    bool EndsWithLineEnd(std::uint64_t start) {
+        const std::uint64_t size = source_.size();
+        std::uint8_t tail[2] = {0, 0};
+        const std::size_t count = size - start >= 2 ? 2 : 1;
+        source_.ReadAt(size - count, tail + 2 - count, count);
+        ShiftAll(tail, 2, opened_.envelopeShift);
+        return tail[1] == kCR || (tail[1] == '\n' && count == 2 && tail[0] == kCR);
+    }
+
+    OpenedQivg opened_;
+    SourceFile source_;
+    EnvelopeReader reader_;
+    std::string payloadHead_;
+    bool reachedEnd_ = false;
+};
+
+// Digit values for every byte; 0xFF marks a byte that is no hex digit.
+constexpr std::array<std::uint8_t, 256> MakeDigitValues() {
+    std::array<std::uint8_t, 256> table{};
+    for (int c = 0; c < 256; ++c) {
+        const int v = HexValue(static_cast<char32_t>(c));
+        table[c] = v < 0 ? 0xFF : static_cast<std::uint8_t>(v);
+    }
+    return table;
+}
+constexpr auto kDigitValues = MakeDigitValues();
+
+// Turns the payload's digits (after the marker) into bytes as they stream past. A bad pair
+// stops the output but not the count, since an odd length outranks it.
+class ContentDecoder {
+public:
+    explicit ContentDecoder(AtomicFile& out) : out_(out) {}
+
+    void Take(std::string_view digits) {
+        const std::size_t skip = std::min(skip_, digits.size());
+        skip_ -= skip;
+        digits.remove_prefix(skip);
+        count_ += digits.size();
+        if (bad_ || digits.empty()) return;
+        const auto* in = reinterpret_cast<const std::uint8_t*>(digits.data());
+        std::size_t n = digits.size();
+        if (half_ != kNone) {
+            Decode(half_, in[0]);
+            half_ = kNone;
+            ++in;
+            --n;
+        }
+        DecodePairs(in, n / 2);
+        if (n % 2 != 0) half_ = in[n - 1];
+        if (buffer_.size() >= kChunkSize) Flush();
+    }
+
+    bool odd() const { return count_ % 2 != 0; }
+    bool bad() const { return bad_; }
+    void Flush() {
+        if (!bad_) out_.Write(buffer_.data(), buffer_.size());
+        buffer_.clear();
+    }
+
+private:
+    static constexpr int kNone = -1;
+
+    void Decode(int high, std::uint8_t low) {
+        const std::uint8_t pair[2] = {static_cast<std::uint8_t>(high), low};
+        DecodePairs(pair, 1);
+    }
+
+    void DecodePairs(const std::uint8_t* in, std::size_t pairs) {
+        const std::size_t base = buffer_.size();
+        buffer_.resize(base + pairs);
+        auto* out = reinterpret_cast<std::uint8_t*>(buffer_.data() + base);
+        std::uint8_t invalid = 0;
+        for (std::size_t i = 0; i < pairs; ++i) {
+            const std::uint8_t high = kDigitValues[in[2 * i]];
+            const std::uint8_t low = kDigitValues[in[2 * i + 1]];
+            invalid |= high | low;
+            out[i] = static_cast<std::uint8_t>((high << 4) | (low & 15));
+        }
+        if (invalid > 15) bad_ = true;
+    }
+
+    AtomicFile& out_;
+    std::string buffer_;
+    std::size_t skip_ = kFormatMarker.size();
+    std::uint64_t count_ = 0;
+    int half_ = kNone;
+    bool bad_ = false;
+};
+
+Result WriteContent(const OpenedQivg& opened, const std::filesystem::path& output, const Progress& progress,
+                    const OutputOptions& options) {
+    SourceFile source;
+    if (Result r = source.Open(opened.request.source); !r.ok()) return r;
+    AtomicFile out(output, options.writer);
+    ContentDecoder decoder(out);
+    EnvelopeReader reader = EnvelopeReader::AtPayload();
+    std::vector<std::uint8_t> chunk(kChunkSize);
+    const std::uint64_t total = source.size();
+    std::uint64_t offset = opened.payloadOffset;
+    progress.Report(offset, total);
+    while (offset < total) {
+        if (progress.Cancelled()) return {Outcome::Cancelled, output, {}};
+        const std::size_t got = source.ReadAt(offset, chunk.data(), chunk.size());
+        if (got == 0) break;
+        ShiftAll(chunk.data(), got, opened.envelopeShift);
+        reader.Feed(std::string_view(reinterpret_cast<const char*>(chunk.data()), got),
+                    [&decoder](std::string_view piece) { decoder.Take(piece); });
+        offset += got;
+        progress.Report(offset, total);
+    }
+    if (progress.Cancelled()) return {Outcome::Cancelled, output, {}};
+    if (decoder.odd()) return {Outcome::OddLength, opened.request.source, {}};
+    if (decoder.bad()) return {Outcome::BadHex, opened.request.source, {}};
+    decoder.Flush();
+    out.Commit();
+    return {};
+}
+
+}  // namespace
+
+Result EncryptFile(const EncryptRequest& request, const Progress& progress, const OutputOptions& output) {
+    try {
+        return Encryptor(request, progress, output).Run();
+    } catch (const FileError& error) {
+        return IoFailure(error);
+    }
+}
+
+OpenedQivg OpenQivg(const DecryptRequest& request) {
+    try {
+        return Opener(request).Run();
+    } catch (const FileError& error) {
+        OpenedQivg opened;
+        opened.request = request;
+        opened.result = IoFailure(error);
+        return opened;
+    }
+}
+
+Result WriteQivg(const OpenedQivg& opened, const std::filesystem::path& output, const Progress& progress,
+                 const OutputOptions& options) {
+    if (!opened.result.ok()) return opened.result;
+    if (Result r = CheckDestination(output); !r.ok()) return r;
+    try {
+        return WriteContent(opened, output, progress, options);
+    } catch (const FileError& error) {
+        return IoFailure(error);
+    }
+}
+
+bool IsSafeFileName(const std::u16string& name) {
+    if (name.empty() || name == u"." || name == u"..") return false;
+    for (char16_t c : name) {
+        if (c == u'/' || c == u'\\' || c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0)) return false;
+    }
+    return true;
+}
+
+}  // namespace angoka

@@ -82,4 +82,6 @@ std::u16string FromNarrow(std::string_view bytes) {
     return text;
 }
 
+bool FitsNarrow(std::u16string_view text) { return FromNarrow(ToNarrow(text)) == text; }
+
 }  // namespace angoka

@@ -9,5 +9,7 @@ namespace angoka {
 
 std::string ToNarrow(std::u16string_view text);
 std::u16string FromNarrow(std::string_view bytes);
+// Whether `text` survives the round trip through the narrow character set unchanged.
+bool FitsNarrow(std::u16string_view text);
 
 }  // namespace angoka
