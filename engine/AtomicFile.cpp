@@ -24,19 +24,23 @@ std::filesystem::path FolderOf(const std::filesystem::path& file) {
 // A fresh name beside the destination, hidden, that no other writer picks.
 std::filesystem::path TemporaryName(const std::filesystem::path& destination) {
     static thread_local std::mt19937_64 generator(std::random_device{}());
-    const auto tag = std::to_string(generator() % 1000000000ULL);
-    return FolderOf(destination) / ("." + destination.filename().string() + ".angoka-" + tag + ".tmp");
+    std::string name = ".";
+    name += destination.filename().string();
+    name += ".angoka-";
+    name += std::to_string(generator() % 1000000000ULL);
+    name += ".tmp";
+    return FolderOf(destination) / name;
 }
 
 }  // namespace
 
-AtomicFile::AtomicFile(std::filesystem::path destination, Writer writer)
-    : destination_(std::move(destination)), writer_(std::move(writer)) {
+AtomicFile::AtomicFile(std::filesystem::path destination, Options options)
+    : destination_(std::move(destination)), options_(std::move(options)) {
     std::error_code ec;
     if (std::filesystem::is_directory(destination_, ec) || destination_.filename().empty()) {
         throw FileError(destination_, "write", Reason(EISDIR));
     }
-    if (!writer_) writer_ = [](int fd, const void* data, std::size_t size) { return ::write(fd, data, size); };
+    if (!options_.writer) options_.writer = [](int fd, const void* data, std::size_t size) { return ::write(fd, data, size); };
     for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
         temporary_ = TemporaryName(destination_);
         fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -54,7 +58,7 @@ AtomicFile::~AtomicFile() { Discard(); }
 void AtomicFile::Write(const void* data, std::size_t size) {
     const auto* bytes = static_cast<const char*>(data);
     while (size > 0) {
-        const ssize_t written = writer_(fd_, bytes, size);
+        const ssize_t written = options_.writer(fd_, bytes, size);
         if (written < 0 && errno == EINTR) continue;
         if (written <= 0) throw FileError(destination_, "write", Reason(written < 0 ? errno : ENOSPC));
         bytes += written;
@@ -63,7 +67,7 @@ void AtomicFile::Write(const void* data, std::size_t size) {
 }
 
 void AtomicFile::Commit() {
-    if (::fdatasync(fd_) != 0) throw FileError(destination_, "write", Reason(errno));
+    if (options_.durable && ::fdatasync(fd_) != 0) throw FileError(destination_, "write", Reason(errno));
     const int fd = fd_;
     fd_ = -1;
     if (::close(fd) != 0) {

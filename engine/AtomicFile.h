@@ -11,14 +11,20 @@
 
 namespace angoka {
 
+struct WriteOptions {
+    // The system call that writes; tests inject one that fails part-way. Empty: write(2).
+    std::function<ssize_t(int fd, const void* data, std::size_t size)> writer;
+    bool durable = true;  // flush the data to the disk before the rename
+};
+
 class AtomicFile {
 public:
-    // The system call that writes; tests inject one that fails part-way.
-    using Writer = std::function<ssize_t(int fd, const void* data, std::size_t size)>;
+    using Options = WriteOptions;
+    using Writer = decltype(WriteOptions::writer);
 
     // Refuses a destination that is a folder, then creates the temporary file.
     // Throws FileError.
-    explicit AtomicFile(std::filesystem::path destination, Writer writer = {});
+    explicit AtomicFile(std::filesystem::path destination, Options options = {});
     ~AtomicFile();
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
@@ -34,7 +40,7 @@ public:
 private:
     std::filesystem::path destination_;
     std::filesystem::path temporary_;
-    Writer writer_;
+    Options options_;
     int fd_ = -1;
 };
 

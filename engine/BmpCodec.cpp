@@ -43,7 +43,7 @@ Result CopyAfter(const std::filesystem::path& source, const std::filesystem::pat
         if (Result r = in.Open(source); !r.ok()) return r;
         if (in.size() < offset) return {shorter, source, {}};
         if (Result r = CheckDestination(destination); !r.ok()) return r;
-        AtomicFile out(destination, output.writer);
+        AtomicFile out(destination, output);
         out.Write(prefix.data(), prefix.size());
         std::vector<char> chunk(kChunkSize);
         const std::uint64_t total = in.size();

@@ -49,9 +49,8 @@ struct Progress {
 
 inline constexpr std::size_t kChunkSize = std::size_t{1} << 20;
 
-// How output files are opened; tests swap in a failing writer.
-struct OutputOptions {
-    AtomicFile::Writer writer;  // empty: the system's write
-};
+// How output files are written: tests swap in a failing writer, benchmarks may skip the
+// flush to disk to time the work alone.
+using OutputOptions = WriteOptions;
 
 }  // namespace angoka

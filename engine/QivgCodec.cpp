@@ -61,7 +61,7 @@ public:
         if (request_.rounds.size() < 3) throw std::invalid_argument("encryption needs at least three rounds");
         if (Result r = source_.Open(request_.source); !r.ok()) return r;
         if (Result r = CheckDestination(request_.destination); !r.ok()) return r;
-        AtomicFile out(request_.destination, output_.writer);
+        AtomicFile out(request_.destination, output_);
         int shift = 0;
         const auto header = HeaderBytes(request_.rounds, request_.inKey, shift);
         out.Write(header.data(), header.size());
@@ -200,17 +200,6 @@ private:
     bool reachedEnd_ = false;
 };
 
-// Digit values for every byte; 0xFF marks a byte that is no hex digit.
-constexpr std::array<std::uint8_t, 256> MakeDigitValues() {
-    std::array<std::uint8_t, 256> table{};
-    for (int c = 0; c < 256; ++c) {
-        const int v = HexValue(static_cast<char32_t>(c));
-        table[c] = v < 0 ? 0xFF : static_cast<std::uint8_t>(v);
-    }
-    return table;
-}
-constexpr auto kDigitValues = MakeDigitValues();
-
 // Turns the payload's digits (after the marker) into bytes as they stream past. A bad pair
 // stops the output but not the count, since an odd length outranks it.
 class ContentDecoder {
@@ -251,18 +240,29 @@ private:
         DecodePairs(pair, 1);
     }
 
+    // Plain arithmetic rather than table look-ups, so the compiler can vectorise it.
     void DecodePairs(const std::uint8_t* in, std::size_t pairs) {
         const std::size_t base = buffer_.size();
         buffer_.resize(base + pairs);
         auto* out = reinterpret_cast<std::uint8_t*>(buffer_.data() + base);
-        std::uint8_t invalid = 0;
+        std::uint8_t valid = 1;
         for (std::size_t i = 0; i < pairs; ++i) {
-            const std::uint8_t high = kDigitValues[in[2 * i]];
-            const std::uint8_t low = kDigitValues[in[2 * i + 1]];
-            invalid |= high | low;
-            out[i] = static_cast<std::uint8_t>((high << 4) | (low & 15));
+            const std::uint8_t high = in[2 * i];
+            const std::uint8_t low = in[2 * i + 1];
+            valid &= IsDigit(high) & IsDigit(low);
+            out[i] = static_cast<std::uint8_t>((DigitOf(high) << 4) | DigitOf(low));
         }
-        if (invalid > 15) bad_ = true;
+        if (!valid) bad_ = true;
+    }
+
+    // '0'..'9', 'A'..'F' and 'a'..'f'.
+    static std::uint8_t IsDigit(std::uint8_t c) {
+        return static_cast<std::uint8_t>(static_cast<std::uint8_t>(c - '0') < 10) |
+               static_cast<std::uint8_t>(static_cast<std::uint8_t>((c | 0x20) - 'a') < 6);
+    }
+    // The value of a digit: the low nibble, plus 9 for the letters (bit 6 set).
+    static std::uint8_t DigitOf(std::uint8_t c) {
+        return static_cast<std::uint8_t>(((c & 0x0F) + 9 * (c >> 6)) & 0x0F);
     }
 
     AtomicFile& out_;
@@ -277,7 +277,7 @@ Result WriteContent(const OpenedQivg& opened, const std::filesystem::path& outpu
                     const OutputOptions& options) {
     SourceFile source;
     if (Result r = source.Open(opened.request.source); !r.ok()) return r;
-    AtomicFile out(output, options.writer);
+    AtomicFile out(output, options);
     ContentDecoder decoder(out);
     EnvelopeReader reader = EnvelopeReader::AtPayload();
     std::vector<std::uint8_t> chunk(kChunkSize);
