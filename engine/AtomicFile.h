@@ -25,6 +25,8 @@ public:
     // Refuses a destination that is a folder, then creates the temporary file.
     // Throws FileError.
     explicit AtomicFile(std::filesystem::path destination, Options options = {});
+    AtomicFile(std::filesystem::path destination, Writer writer)
+        : AtomicFile(std::move(destination), Options{std::move(writer)}) {}
     ~AtomicFile();
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
