@@ -9,6 +9,13 @@
 namespace angoka {
 namespace {
 
+// A high surrogate followed by a low one, in UTF-16LE bytes.
+bool IsSurrogatePair(const char* units) {
+    const auto high = static_cast<unsigned char>(units[1]);
+    const auto low = static_cast<unsigned char>(units[3]);
+    return (high & 0xFC) == 0xD8 && (low & 0xFC) == 0xDC;
+}
+
 class Converter {
 public:
     Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
@@ -37,7 +44,9 @@ public:
             if (errno == E2BIG) {
                 out.resize(out.size() * 2);
             } else {  // EILSEQ or EINVAL: an unmappable or incomplete unit
-                const std::size_t skip = std::min(unitSize, srcLeft);
+                std::size_t skip = std::min(unitSize, srcLeft);
+                // A character beyond U+FFFF is two UTF-16 units: one character, one '?'.
+                if (unitSize == 2 && srcLeft >= 4 && IsSurrogatePair(src)) skip = 4;
                 src += skip;
                 srcLeft -= skip;
                 if (out.size() - done < question.size()) out.resize(out.size() * 2);

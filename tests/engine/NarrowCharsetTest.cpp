@@ -1,0 +1,75 @@
+// The envelope's narrow character set: CP932 whatever the locale, '?' for what it cannot map.
+#include <gtest/gtest.h>
+
+#include "NarrowCharset.h"
+#include "TestSupport.h"
+
+namespace angoka {
+namespace {
+
+using test::U;
+
+TEST(NarrowCharset, JapaneseRoundTrip) {
+    struct Case {
+        const char* utf8;
+        std::string cp932;
+    };
+    const Case cases[] = {
+        {"暗号", "\x88\xC3\x8D\x86"},
+        {"ｴﾗｰ", "\xB4\xD7\xB0"},  // half-width katakana: one byte each
+        {"①", "\x87\x40"},        // an NEC extension: CP932, not plain Shift-JIS
+        {"a\\b~", "a\\b~"},       // backslash and tilde stay themselves
+        {"例え.txt\r\n", "\x97\xE1\x82\xA6.txt\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.utf8);
+        EXPECT_EQ(ToNarrow(U(c.utf8)), c.cp932);
+        EXPECT_EQ(FromNarrow(c.cp932), U(c.utf8));
+    }
+    const std::u16string longText = U("暗号化しましょ　ZLTﾊﾞｲﾅﾘｻｰﾊﾞｰ ｴﾗｰ／パスワードが一致しません");
+    EXPECT_EQ(FromNarrow(ToNarrow(longText)), longText);
+}
+
+TEST(NarrowCharset, UnmappableBecomesOneQuestionMarkEitherWay) {
+    const std::pair<std::u16string, std::string> toNarrow[] = {
+        {U("a한b"), "a?b"},
+        {U("a😀b"), "a?b"},  // one character, though two code units
+        {std::u16string{u'a', 0xD800, u'b'}, "a?b"},  // a lone surrogate
+        {U("é暗"), "?\x88\xC3"},
+    };
+    for (const auto& [text, bytes] : toNarrow)
+        EXPECT_EQ(ToNarrow(text), bytes) << testing::PrintToString(text);
+
+    const std::pair<std::string, std::u16string> fromNarrow[] = {
+        {"a\x80"
+         "b",
+         u"a?b"},
+        {"a\xA0"
+         "b",
+         u"a?b"},
+        {"a\xFD"
+         "b",
+         u"a?b"},
+        {"a\x82", u"a?"},    // a lead byte cut off at the end
+        {"\x82 x", u"? x"},  // a lead byte without a trail byte
+    };
+    for (const auto& [bytes, text] : fromNarrow)
+        EXPECT_EQ(FromNarrow(bytes), text) << testing::PrintToString(bytes);
+}
+
+// Pure ASCII takes a shortcut past the converter; both must give the same for every byte.
+TEST(NarrowCharset, AsciiShortcutAgreesWithTheConverter) {
+    const std::u16string a = U("あ");
+    const std::string aBytes = "\x82\xA0";
+    for (int c = 0; c < 128; ++c) {
+        const std::u16string one(1, static_cast<char16_t>(c));
+        const std::string byte(1, static_cast<char>(c));
+        EXPECT_EQ(ToNarrow(one), byte) << c;
+        EXPECT_EQ(ToNarrow(a + one), aBytes + byte) << c;
+        EXPECT_EQ(FromNarrow(byte), one) << c;
+        EXPECT_EQ(FromNarrow(aBytes + byte), a + one) << c;
+    }
+}
+
+}  // namespace
+}  // namespace angoka
