@@ -42,6 +42,8 @@ public:
     std::function<void(const Message&)> onMessage;
     // Called on every yield.
     std::function<void()> onYield;
+    // Called inside each input box, while it is "open".
+    std::function<void(const Input&)> onInput;
 
     bool MsgBox(const std::u16string& prompt, Buttons buttons,
                 const std::optional<std::u16string>& title) override;

@@ -1,0 +1,339 @@
+// The encrypt/decrypt pane: validation, every ending of a run, the busy state around its
+// messages, the stored-name question, and the path rules.
+#include <unistd.h>
+
+#include <QLineEdit>
+#include <QRadioButton>
+#include <cerrno>
+
+#include "BinAngsDL.h"
+#include "GuiFixture.h"
+#include "Messages.h"
+#include "Paths.h"
+#include "UpDown.h"
+
+namespace angoka::testing {
+namespace {
+
+constexpr char16_t kApp[] = u"暗号化しましょ";
+constexpr char16_t kMarker[] = u"CFEC2EC5CF3FADE6";
+
+class EncryptDecrypt : public FormTest {
+protected:
+    void Fill(const std::filesystem::path& source, const std::filesystem::path& destination,
+              const std::u16string& password) {
+        SetText("Text1_0", source);
+        SetText("Text1_1", destination);
+        SetText("Text2", password);
+    }
+    void Encrypt(const std::filesystem::path& source, const std::filesystem::path& destination,
+                 const std::u16string& password = u"pass") {
+        Fill(source, destination, password);
+        Select("Option1");
+        Run("Command2");
+    }
+    void Decrypt(const std::filesystem::path& source, const std::filesystem::path& destination,
+                 const std::u16string& password = u"pass") {
+        Fill(source, destination, password);
+        Select("Option2");
+        Run("Command2");
+    }
+    // An encrypted file made by the hex-text road, with any payload and stored name.
+    void MakeQivg(const std::filesystem::path& path, std::u16string payload, const std::u16string& storedName,
+                  int extraRounds = 1, const std::u16string& password = u"pass") {
+        FakeRunTime quiet;
+        BinAngsDL cipher(quiet);
+        cipher.FileName(storedName);
+        cipher.Pass(password);
+        std::u16string work = cipher.PassAngs(payload);
+        for (int i = 0; i < extraRounds; ++i) work = cipher.Angs(work);
+        std::u16string target = U(path);
+        cipher.SaveBin(target, work);
+    }
+    void ExpectIdleAfterRun() {
+        EXPECT_FALSE(form->Running());
+        EXPECT_EQ(Caption(), Q(kApp));
+        EXPECT_EQ(Cursor(), Qt::ArrowCursor);
+        EXPECT_TRUE(Child<QWidget>("Command2")->isEnabled());
+    }
+};
+
+TEST_F(EncryptDecrypt, EmptyFieldsAreReportedInOrderWithoutEnteringTheBusyState) {
+    struct Case {
+        const char16_t *source, *destination, *password;
+        const char16_t* message;
+        bool focusToPassword;
+    };
+    const Case cases[] = {
+        {u"", u"", u"", u"元ファイルを入力してください", false},
+        {u"", u"/x/out", u"pw", u"元ファイルを入力してください", false},
+        {u"/x/a.txt", u"", u"", u"後ファイルを入力してください", false},
+        {u"/x/a.txt", u"/x/out", u"", u"パスワードを入力してください", true},
+    };
+    for (const Case& c : cases) {
+        services.messages.clear();
+        seen.clear();
+        Child<QWidget>("Command2")->setFocus();
+        SetText("Text1_0", std::u16string(c.source));
+        SetText("Text1_1", std::u16string(c.destination));
+        SetText("Text2", std::u16string(c.password));
+        Click("Command2");
+        EXPECT_EQ(Prompts(), std::vector<std::u16string>{c.message}) << Q(c.message).toStdString();
+        ASSERT_EQ(seen.size(), 1u);
+        EXPECT_FALSE(seen[0].message.title.has_value());
+        EXPECT_EQ(seen[0].message.buttons, Buttons::OK);
+        EXPECT_EQ(seen[0].caption, Q(kApp));
+        EXPECT_EQ(seen[0].cursor, Qt::ArrowCursor);
+        EXPECT_FALSE(seen[0].running);
+        EXPECT_EQ(form->focusWidget() == Child<QWidget>("Text2"), c.focusToPassword);
+        ExpectIdleAfterRun();
+    }
+    EXPECT_TRUE(Listing(Dir()).empty());
+}
+
+TEST_F(EncryptDecrypt, EncryptionWritesTheFileAndReportsWhileBusy) {
+    const std::string content = Pattern(3000);
+    WriteFile(In("a.txt"), content);
+    Child<UpDown>("UD2")->setValue(4);
+    Encrypt(In("a.txt"), In("a.qivg"), u"secret");
+
+    const std::u16string expected = u"完了\r\n" + U(In("a.qivg")) + u"に出力完了";
+    EXPECT_EQ(Prompts(), std::vector<std::u16string>{expected});
+    ExpectBusyDuringEveryMessage(seen, Q(kBusy));
+    EXPECT_FALSE(seen[0].message.title.has_value());
+    ExpectIdleAfterRun();
+    // P + F + 2N + n + 25 bytes.
+    const auto written = ReadFile(In("a.qivg"));
+    ASSERT_TRUE(written);
+    EXPECT_EQ(written->size(), 6 + 5 + 2 * content.size() + 4 + 25);
+    const auto first = static_cast<unsigned char>((*written)[0]);
+    EXPECT_GE(first >> 4, 1);
+    EXPECT_TRUE((first & 15) >= 1 && (first & 15) <= 14);
+    // The window keeps what the user entered.
+    EXPECT_EQ(Box("Text1_0")->text(), Q(U(In("a.txt"))));
+    EXPECT_EQ(Box("Text2")->text(), QStringLiteral("secret"));
+}
+
+TEST_F(EncryptDecrypt, DecryptionOffersTheStoredNameAndWritesWhereTheAnswerSays) {
+    const std::string content = Pattern(5000, 7);
+    std::filesystem::create_directory(In("out"));
+    WriteFile(In("a.txt"), content);
+    Child<UpDown>("UD")->setValue(-10);
+    Child<UpDown>("UD2")->setValue(3);
+    Encrypt(In("a.txt"), In("a.qivg"));
+
+    struct Case {
+        const char* name;
+        std::u16string destination;
+        bool yes;
+        std::u16string output;
+    };
+    const std::u16string out = U(In("out"));
+    const Case cases[] = {
+        {"yes", out + u"/x.bin", true, out + u"/a.txt"},
+        {"no", out + u"/x.bin", false, out + u"/x.bin"},
+        {"folder with trailing separator, yes", out + u"/", true, out + u"/a.txt"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove_all(In("out"));
+        std::filesystem::create_directory(In("out"));
+        services.messages.clear();
+        seen.clear();
+        services.yesNoAnswers = {c.yes};
+        Fill(In("a.qivg"), std::filesystem::path(), u"pass");
+        SetText("Text1_1", std::u16string(c.destination));
+        Select("Option2");
+        Run("Command2");
+
+        ASSERT_EQ(seen.size(), 2u);
+        EXPECT_EQ(seen[0].message.prompt, u"元のファイル名a.txtを検出しました。適応しますか？");
+        EXPECT_EQ(seen[0].message.buttons, Buttons::YesNo);
+        EXPECT_EQ(seen[1].message.prompt, c.output + u"に復号完了");
+        ExpectBusyDuringEveryMessage(seen, Q(kBusy));
+        ExpectIdleAfterRun();
+        EXPECT_EQ(ReadFile(PathFromText(c.output)), content);
+        EXPECT_EQ(Listing(In("out")).size(), 1u);
+    }
+}
+
+TEST_F(EncryptDecrypt, FailedDecryptionsShowTheirMessagesAndWriteNothing) {
+    WriteFile(In("a.txt"), "ABC");
+    Child<UpDown>("UD2")->setValue(2);
+    Encrypt(In("a.txt"), In("good.qivg"));
+    const std::string good = *ReadFile(In("good.qivg"));
+
+    MakeQivg(In("nomarker.qivg"), u"414243", u"a.txt", 2);
+    MakeQivg(In("odd.qivg"), kMarker + std::u16string(u"41424"), u"a.txt", 2);
+    MakeQivg(In("badhex.qivg"), kMarker + std::u16string(u"41XY"), u"a.txt", 2);
+    WriteFile(In("truncated.qivg"), good.substr(0, good.size() - 2));
+    WriteFile(In("short.qivg"), good.substr(0, 5));  // n + 3 bytes
+
+    const std::u16string failed = u"復号に失敗しました";
+    const std::u16string asked = u"元のファイル名a.txtを検出しました。適応しますか？";
+    struct Case {
+        const char* name;
+        const char* file;
+        std::u16string password;
+        int inKey, rounds;
+        std::vector<std::u16string> prompts;
+        std::optional<std::u16string> lastTitle;  // nothing: the application's title
+    };
+    // The content is checked while it is written, so after the stored-name question.
+    const Case cases[] = {
+        {"wrong password", "good.qivg", u"Pass", 0, 2, {kPasswordMismatchMessage, failed}, std::nullopt},
+        {"wrong internal change",
+         "good.qivg",
+         u"pass",
+         3,
+         2,
+         {kPasswordMismatchMessage, failed},
+         std::nullopt},
+        {"wrong round count", "good.qivg", u"pass", 0, 1, {kPasswordMismatchMessage, failed}, std::nullopt},
+        {"no format marker",
+         "nomarker.qivg",
+         u"pass",
+         0,
+         2,
+         {u"正しいqivg形式ファイルではありませんでした"},
+         std::nullopt},
+        {"odd length", "odd.qivg", u"pass", 0, 2, {asked, kOddLengthMessage}, std::u16string(u"-ｴﾗｰ")},
+        {"not hex",
+         "badhex.qivg",
+         u"pass",
+         0,
+         2,
+         {asked, u"ファイルの内容が壊れているため復号できませんでした"},
+         std::nullopt},
+        {"truncated",
+         "truncated.qivg",
+         u"pass",
+         0,
+         2,
+         {u"ファイルが途中で切れているため復号できませんでした"},
+         std::nullopt},
+        {"too short",
+         "short.qivg",
+         u"pass",
+         0,
+         2,
+         {u"ファイルが短すぎるため復号できませんでした"},
+         std::nullopt},
+        {"missing",
+         "missing.qivg",
+         u"pass",
+         0,
+         2,
+         {NotFoundMessage(U(In("missing.qivg")))},
+         std::u16string()},
+    };
+    WriteFile(In("x.bin"), "keep");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        services.messages.clear();
+        seen.clear();
+        Child<UpDown>("UD")->setValue(c.inKey);
+        Child<UpDown>("UD2")->setValue(c.rounds);
+        Decrypt(In(c.file), In("x.bin"), c.password);
+        EXPECT_EQ(Prompts(), c.prompts);
+        ASSERT_FALSE(seen.empty());
+        EXPECT_EQ(seen.back().message.title, c.lastTitle);
+        EXPECT_EQ(seen.back().message.buttons, Buttons::OK);
+        ExpectBusyDuringEveryMessage(seen, Q(kBusy));
+        ExpectIdleAfterRun();
+        EXPECT_EQ(ReadFile(In("x.bin")), "keep");
+    }
+    EXPECT_EQ(Listing(Dir()),
+              (std::vector<std::string>{"a.txt", "badhex.qivg", "good.qivg", "nomarker.qivg", "odd.qivg",
+                                        "short.qivg", "truncated.qivg", "x.bin"}));
+}
+
+TEST_F(EncryptDecrypt, AMissingSourceEndsTheEncryptionAfterTheNotFoundMessage) {
+    Encrypt(In("missing.txt"), In("out.qivg"));
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].message.prompt, NotFoundMessage(U(In("missing.txt"))));
+    EXPECT_EQ(seen[0].message.title, std::u16string());
+    ExpectBusyDuringEveryMessage(seen, Q(kBusy));
+    ExpectIdleAfterRun();
+    EXPECT_FALSE(std::filesystem::exists(In("out.qivg")));
+}
+
+TEST_F(EncryptDecrypt, AnUnsafeStoredNameIsNeverOffered) {
+    for (const std::u16string name : {u"../x", u"a/b", u"..", u""}) {
+        SCOPED_TRACE(Q(name).toStdString());
+        services.messages.clear();
+        MakeQivg(In("unsafe.qivg"), kMarker + std::u16string(u"414243"), name, 1);
+        Child<UpDown>("UD2")->setValue(1);
+        Decrypt(In("unsafe.qivg"), In("plain.bin"));
+        EXPECT_EQ(Prompts(), std::vector<std::u16string>{U(In("plain.bin")) + u"に復号完了"});
+        EXPECT_EQ(ReadFile(In("plain.bin")), "ABC");
+    }
+    EXPECT_FALSE(std::filesystem::exists(Dir().parent_path() / "x"));
+}
+
+TEST_F(EncryptDecrypt, PathsWithoutAFolder) {
+    // A destination without a folder is taken beside the source.
+    std::filesystem::create_directory(In("sub"));
+    WriteFile(In("sub/a.txt"), "hello");
+    Encrypt(In("sub/a.txt"), "b.qivg");
+    EXPECT_EQ(Prompts(), std::vector<std::u16string>{u"完了\r\n" + U(In("sub/b.qivg")) + u"に出力完了"});
+    EXPECT_TRUE(std::filesystem::exists(In("sub/b.qivg")));
+
+    // A source without a folder is all base name (resolved in the working folder).
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(In("sub"));
+    services.messages.clear();
+    Encrypt("a.txt", "c.qivg");
+    services.messages.clear();
+    services.yesNoAnswers = {false};
+    Decrypt("c.qivg", "d.bin");
+    std::filesystem::current_path(previous);
+    EXPECT_EQ(Prompts(), (std::vector<std::u16string>{u"元のファイル名a.txtを検出しました。適応しますか？",
+                                                      u"d.binに復号完了"}));
+    EXPECT_EQ(ReadFile(In("sub/d.bin")), "hello");
+}
+
+TEST_F(EncryptDecrypt, FileSystemFailuresNameThePathAndTheReason) {
+    WriteFile(In("a.txt"), Pattern(100));
+    std::filesystem::create_directory(In("folder.qivg"));
+
+    Encrypt(In("a.txt"), In("folder.qivg"));
+    EXPECT_EQ(Prompts(), std::vector<std::u16string>{u"出力先がフォルダのため書き込めませんでした\r\n" +
+                                                     U(In("folder.qivg"))});
+    ExpectBusyDuringEveryMessage(seen, Q(kBusy));
+    ExpectIdleAfterRun();
+
+    services.messages.clear();
+    Encrypt(In("a.txt"), In("no/such/folder/x.qivg"));
+    ASSERT_EQ(Prompts().size(), 1u);
+    const QString missingFolder = Q(Prompts()[0]);
+    EXPECT_TRUE(missingFolder.startsWith(QStringLiteral("ファイルの読み書きに失敗しました\r\n")))
+        << missingFolder.toStdString();
+    EXPECT_TRUE(missingFolder.contains(Q(U(In("no/such/folder"))))) << missingFolder.toStdString();
+    EXPECT_TRUE(missingFolder.contains(QStringLiteral("理由: "))) << missingFolder.toStdString();
+    ExpectIdleAfterRun();
+
+    // A disk that fills up part-way: the destination keeps its old content, no temporary file.
+    WriteFile(In("full.qivg"), "old");
+    OutputOptions full;
+    full.writer = [](int, const void*, std::size_t) -> ssize_t {
+        errno = ENOSPC;
+        return -1;
+    };
+    form->SetOutputOptions(full);
+    services.messages.clear();
+    seen.clear();
+    Encrypt(In("a.txt"), In("full.qivg"));
+    ASSERT_EQ(Prompts().size(), 1u);
+    const QString diskFull = Q(Prompts()[0]);
+    EXPECT_TRUE(diskFull.contains(QStringLiteral("ディスクの空き容量が足りません")))
+        << diskFull.toStdString();
+    EXPECT_TRUE(diskFull.contains(Q(U(In("full.qivg"))))) << diskFull.toStdString();
+    ExpectBusyDuringEveryMessage(seen, Q(kBusy));
+    ExpectIdleAfterRun();
+    EXPECT_EQ(ReadFile(In("full.qivg")), "old");
+    EXPECT_EQ(Listing(Dir()), (std::vector<std::string>{"a.txt", "folder.qivg", "full.qivg"}));
+}
+
+}  // namespace
+}  // namespace angoka::testing

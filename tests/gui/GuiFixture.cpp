@@ -1,0 +1,98 @@
+#include "GuiFixture.h"
+
+#include <QRadioButton>
+#include <QTest>
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
+#include "Paths.h"
+#include "QtRunTime.h"
+
+namespace angoka::testing {
+
+QString Q(const std::u16string& text) {
+    return ToQString(text);
+}
+std::u16string U(const QString& text) {
+    return FromQString(text);
+}
+std::u16string U(const std::filesystem::path& path) {
+    return TextFromPath(path);
+}
+
+void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    ASSERT_TRUE(out.good()) << path;
+}
+
+std::optional<std::string> ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+std::vector<std::string> Listing(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string Pattern(std::size_t size, unsigned seed) {
+    std::string bytes(size, '\0');
+    unsigned x = seed * 2654435761u + 12345u;
+    for (char& c : bytes) {
+        x = x * 1103515245u + 12345u;
+        c = static_cast<char>(x >> 23);
+    }
+    return bytes;
+}
+
+void FormTest::SetUp() {
+    ASSERT_TRUE(tmp_.isValid());
+    dir_ = PathFromText(FromQString(tmp_.path()));
+    services.programFolder = U(dir_);
+    form = std::make_unique<Form1>(services);
+    services.onMessage = [this](const FakeRunTime::Message& message) {
+        seen.push_back({message, form->windowTitle(), form->cursor().shape(), form->Running()});
+    };
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+}
+
+void FormTest::TearDown() {
+    services.onMessage = nullptr;
+    services.onInput = nullptr;
+    form.reset();
+}
+
+void FormTest::Click(const char* button) {
+    auto* widget = Child<QAbstractButton>(button);
+    ASSERT_NE(widget, nullptr);
+    QTest::mouseClick(widget, Qt::LeftButton);
+}
+
+void FormTest::Select(const char* option) {
+    auto* radio = Child<QRadioButton>(option);
+    ASSERT_NE(radio, nullptr);
+    radio->setChecked(true);
+}
+
+bool FormTest::WaitIdle(int timeoutMs) {
+    return QTest::qWaitFor([this] { return !form->Running(); }, timeoutMs);
+}
+
+void ExpectBusyDuringEveryMessage(const std::vector<FormTest::Seen>& seen, const QString& caption) {
+    for (const auto& s : seen) {
+        EXPECT_TRUE(s.running) << Q(s.message.prompt).toStdString();
+        EXPECT_EQ(s.caption, caption);
+        EXPECT_EQ(s.cursor, Qt::WaitCursor);
+    }
+}
+
+}  // namespace angoka::testing

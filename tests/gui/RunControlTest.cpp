@@ -1,0 +1,127 @@
+// A run under way: the start buttons are disabled and progress shows; cancelling it, or
+// closing the window, leaves the destination as it was and no temporary file behind.
+#include <unistd.h>
+
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "GuiFixture.h"
+
+namespace angoka::testing {
+namespace {
+
+class RunControl : public FormTest {
+protected:
+    void SetUp() override {
+        FormTest::SetUp();
+        std::filesystem::create_directory(In("src"));
+        std::filesystem::create_directory(In("out"));
+        WriteFile(In("src/big.bin"), Pattern(5 * 1024 * 1024 + 3));
+        WriteFile(In("out/big.qivg"), "old");
+        // Output waits until the run is cancelled, then writes normally.
+        OutputOptions held;
+        held.writer = [this](int fd, const void* data, std::size_t size) -> ssize_t {
+            writerEntered = true;
+            while (!form->CancelRequested()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            return ::write(fd, data, size);
+        };
+        form->SetOutputOptions(held);
+        SetText("Text1_0", In("src/big.bin"));
+        SetText("Text1_1", In("out/big.qivg"));
+        SetText("Text2", std::u16string(u"pw"));
+    }
+    void StartHeldRun(const char* button) {
+        Click(button);
+        ASSERT_TRUE(QTest::qWaitFor([this] { return writerEntered.load(); }, 30000));
+        ASSERT_TRUE(form->Running());
+    }
+    std::atomic<bool> writerEntered{false};
+};
+
+TEST_F(RunControl, StartButtonsAreDisabledAndProgressShowsWhileARunIsUnderWay) {
+    StartHeldRun("Command2");
+    EXPECT_FALSE(Child("Command2")->isEnabled());
+    EXPECT_FALSE(Child("Command3")->isEnabled());
+    EXPECT_TRUE(Child("RunProgress")->isVisible());
+    EXPECT_TRUE(Child("RunCancel")->isVisible());
+    EXPECT_EQ(Caption(), Q(kBusy));
+    EXPECT_EQ(Cursor(), Qt::WaitCursor);
+    // Presses of the start buttons do nothing now, whichever way they arrive.
+    SetText("Text1_2", In("src/big.bin"));
+    Click("Command2");
+    Click("Command3");
+    form->Command2_Click();
+    form->Command3_Click();
+    EXPECT_TRUE(services.messages.empty());
+    Click("RunCancel");
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_FALSE(Child("RunProgress")->isVisible());
+    EXPECT_FALSE(Child("RunCancel")->isVisible());
+    EXPECT_TRUE(Child("Command2")->isEnabled());
+    EXPECT_TRUE(Child("Command3")->isEnabled());
+    EXPECT_FALSE(std::filesystem::exists(In("src/big.bmp")));
+}
+
+TEST_F(RunControl, CancelLeavesTheDestinationAndTheBusyState) {
+    for (const char* mode : {"Option1", "Option3"}) {
+        SCOPED_TRACE(mode);
+        writerEntered = false;
+        services.messages.clear();
+        seen.clear();
+        SetText("Text1_2", In("src/big.bin"));
+        Select(mode);
+        StartHeldRun(mode == std::string("Option1") ? "Command2" : "Command3");
+        Click("RunCancel");
+        ASSERT_TRUE(WaitIdle());
+        EXPECT_EQ(Prompts(), std::vector<std::u16string>{u"処理を中止しました"});
+        ASSERT_EQ(seen.size(), 1u);
+        EXPECT_EQ(seen[0].cursor, Qt::WaitCursor);
+        EXPECT_EQ(Cursor(), Qt::ArrowCursor);
+        EXPECT_EQ(Caption(), QStringLiteral("暗号化しましょ"));
+        EXPECT_EQ(ReadFile(In("out/big.qivg")), "old");
+        EXPECT_EQ(Listing(In("out")), std::vector<std::string>{"big.qivg"});
+        EXPECT_EQ(Listing(In("src")), std::vector<std::string>{"big.bin"});
+    }
+}
+
+TEST_F(RunControl, ClosingDuringARunCancelsItCleanly) {
+    for (const char* how : {"title bar", "Command4"}) {
+        SCOPED_TRACE(how);
+        writerEntered = false;
+        services.messages.clear();
+        if (!form->isVisible()) {
+            form->show();
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        }
+        StartHeldRun("Command2");
+        if (how == std::string("Command4")) {
+            Click("Command4");
+        } else {
+            form->close();
+        }
+        EXPECT_FALSE(form->isVisible());
+        EXPECT_FALSE(form->Running());
+        QCoreApplication::processEvents();  // a late result of the worker must not surface
+        EXPECT_TRUE(services.messages.empty());
+        EXPECT_EQ(ReadFile(In("out/big.qivg")), "old");
+        EXPECT_EQ(Listing(In("out")), std::vector<std::string>{"big.qivg"});
+    }
+}
+
+TEST_F(RunControl, ProgressReachesTheEnd) {
+    form->SetOutputOptions({});
+    auto* bar = Child<QProgressBar>("RunProgress");
+    QSignalSpy moved(bar, &QProgressBar::valueChanged);
+    Run("Command2");
+    ASSERT_FALSE(moved.isEmpty());
+    EXPECT_EQ(moved.last().at(0).toInt(), 1000);
+    EXPECT_EQ(Prompts().size(), 1u);
+}
+
+}  // namespace
+}  // namespace angoka::testing

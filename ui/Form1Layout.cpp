@@ -1,0 +1,201 @@
+// The window's controls: places and sizes (in twips, 15 to a pixel at 96 dpi), captions,
+// containers, fonts and the keyboard tab order.
+#include <QApplication>
+#include <QGroupBox>
+#include <QIcon>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPixmap>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "Form1.h"
+#include "RunTime.h"
+#include "UpDown.h"
+
+namespace angoka {
+namespace {
+
+constexpr int kTwipsPerPixel = 15;
+
+QRect Twips(int left, int top, int width, int height) {
+    return QRect(left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel,
+                 height / kTwipsPerPixel);
+}
+
+template <class Widget, class... Args>
+Widget* Place(QWidget* container, const char* name, QRect geometry, Args&&... args) {
+    auto* widget = new Widget(std::forward<Args>(args)..., container);
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(geometry);
+    return widget;
+}
+
+// Frames with their caption on the frame line, and the password box showing "*" for every
+// character at once.
+constexpr char kStyleSheet[] = R"(
+QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 6px; }
+QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left; left: 5px; padding: 0px 1px; }
+QLineEdit#Text2 { lineedit-password-character: 42; lineedit-password-mask-delay: 0; }
+)";
+
+QFont WindowFont() {
+    QFont font;
+    // The Japanese proportional gothic of Windows, else the one that Linux desktops carry.
+    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
+                      QStringLiteral("IPAPGothic"), QStringLiteral("IPA Pゴシック"),
+                      QStringLiteral("VL PGothic"), QStringLiteral("Noto Sans CJK JP")});
+    font.setPointSize(9);
+    font.setWeight(QFont::Normal);
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
+// A caption wider than its label (the window's font is wider than the one it was laid out
+// for) is narrowed just enough to fit, rather than cut off.
+void FitCaption(QLabel* label) {
+    QFont font = label->font();
+    for (int stretch = 100; stretch >= 75; stretch -= 1) {
+        font.setStretch(stretch);
+        if (QFontMetrics(font).horizontalAdvance(label->text()) <= label->width()) break;
+    }
+    if (font.stretch() != 100) label->setFont(font);
+}
+
+void WhiteBackground(QLabel* label) {
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::Window, Qt::white);
+    label->setPalette(palette);
+    label->setAutoFillBackground(true);
+}
+
+}  // namespace
+
+QIcon Form1Icon() {
+    // A padlock in the 16 basic colours.
+    QImage image(32, 32, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    // Shackle.
+    p.setPen(QPen(QColor(128, 128, 128), 4));
+    p.setBrush(Qt::NoBrush);
+    p.drawArc(QRect(9, 3, 14, 18), 0, 180 * 16);
+    p.drawLine(9, 12, 9, 15);
+    p.drawLine(23, 12, 23, 15);
+    p.setPen(QPen(QColor(192, 192, 192), 1));
+    p.drawArc(QRect(9, 3, 14, 18), 30 * 16, 120 * 16);
+    // Body.
+    p.setPen(QPen(QColor(128, 128, 0), 1));
+    p.setBrush(QColor(255, 255, 0));
+    p.drawRect(QRect(4, 14, 23, 16));
+    p.setPen(QPen(QColor(255, 255, 255), 1));
+    p.drawLine(5, 15, 25, 15);
+    p.drawLine(5, 15, 5, 28);
+    // Keyhole.
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0, 0, 0));
+    p.drawEllipse(QRect(13, 18, 6, 6));
+    p.drawRect(QRect(15, 23, 2, 5));
+    p.end();
+    return QIcon(QPixmap::fromImage(image));
+}
+
+void Form1::BuildLayout() {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QString::fromUtf16(kAppTitle));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(Twips(0, 0, 7500, 4545).size());
+    setWindowIcon(Form1Icon());
+    setFont(WindowFont());
+
+    // The window.
+    Frame2 = Place<QGroupBox>(this, "Frame2", Twips(30, 30, 7425, 2415), QStringLiteral("暗号化・復号"));
+    Frame3 = Place<QGroupBox>(this, "Frame3", Twips(30, 2490, 7425, 1665),
+                              QStringLiteral("BMP化・BMPデータ取り出し"));
+    Command4 = Place<QPushButton>(this, "Command4", Twips(5940, 4200, 1485, 315), QStringLiteral("閉じる"));
+    Label9 = Place<QLabel>(this, "Label9", Twips(60, 4230, 2025, 180), QStringLiteral("QuorvaneHP"));
+
+    // Frame2: the encrypt/decrypt pane.
+    Label1 = Place<QLabel>(Frame2, "Label1", Twips(120, 360, 1785, 195), QStringLiteral("元ファイル"));
+    Text1[0] = Place<QLineEdit>(Frame2, "Text1_0", Twips(1920, 330, 4395, 270));
+    Command1[0] =
+        Place<QPushButton>(Frame2, "Command1_0", Twips(6330, 330, 645, 285), QStringLiteral("参照"));
+    Label2 = Place<QLabel>(Frame2, "Label2", Twips(210, 690, 1695, 180), QStringLiteral("後のファイル名"));
+    Text1[1] = Place<QLineEdit>(Frame2, "Text1_1", Twips(1920, 660, 4395, 270));
+    Command1[1] =
+        Place<QPushButton>(Frame2, "Command1_1", Twips(6330, 660, 645, 285), QStringLiteral("参照"));
+    Frame1 = Place<QGroupBox>(Frame2, "Frame1", Twips(180, 1020, 5775, 1245), QStringLiteral("設定"));
+    Command2 = Place<QPushButton>(Frame2, "Command2", Twips(6060, 1020, 1185, 315), QStringLiteral("開始"));
+
+    // Frame1: settings.
+    Label3 = Place<QLabel>(Frame1, "Label3", Twips(150, 270, 840, 180), QStringLiteral("PassWord："));
+    Text2 = Place<QLineEdit>(Frame1, "Text2", Twips(990, 240, 4725, 270));
+    Label4 = Place<QLabel>(Frame1, "Label4", Twips(150, 630, 900, 180), QStringLiteral("内部変化数"));
+    Label5 = Place<QLabel>(Frame1, "Label5", Twips(1110, 600, 360, 240), QStringLiteral("0"));
+    UD = Place<UpDown>(Frame1, "UD", Twips(1500, 600, 240, 255), -10, 10, 0);
+    Option1 = Place<QRadioButton>(Frame1, "Option1", Twips(1890, 600, 915, 255), QStringLiteral("暗号化"));
+    Label6 = Place<QLabel>(Frame1, "Label6", Twips(150, 930, 915, 195), QStringLiteral("暗号化回数"));
+    Label7 = Place<QLabel>(Frame1, "Label7", Twips(1110, 900, 375, 225), QStringLiteral("1"));
+    UD2 = Place<UpDown>(Frame1, "UD2", Twips(1500, 900, 240, 255), 1, 30, 1);
+    Option2 = Place<QRadioButton>(Frame1, "Option2", Twips(1890, 870, 1065, 285), QStringLiteral("復号化"));
+
+    // Frame3: the BMP pane.
+    Label8 = Place<QLabel>(Frame3, "Label8", Twips(180, 270, 825, 195), QStringLiteral("ファイル名"));
+    Text1[2] = Place<QLineEdit>(Frame3, "Text1_2", Twips(1080, 240, 5235, 270));
+    Command1[2] =
+        Place<QPushButton>(Frame3, "Command1_2", Twips(6330, 240, 645, 285), QStringLiteral("参照"));
+    Frame4 = Place<QGroupBox>(Frame3, "Frame4", Twips(180, 600, 1755, 915), QStringLiteral("データ設定"));
+    Command3 = Place<QPushButton>(Frame3, "Command3", Twips(6030, 690, 1185, 285), QStringLiteral("開始"));
+
+    // Frame4: mode of the BMP pane.
+    Option3 = Place<QRadioButton>(Frame4, "Option3", Twips(90, 240, 1305, 225), QStringLiteral("BMP化"));
+    Option4 =
+        Place<QRadioButton>(Frame4, "Option4", Twips(90, 480, 1515, 315), QStringLiteral("データ取り出し"));
+
+    // The free strip of the bottom row, between the link and the close button: progress of
+    // a run and its cancel button, hidden while idle.
+    RunProgress = Place<QProgressBar>(this, "RunProgress", QRect(146, 282, 172, 17));
+    RunProgress->setRange(0, 1000);
+    RunProgress->setValue(0);
+    RunProgress->hide();
+    RunCancel = Place<QPushButton>(this, "RunCancel", QRect(324, 280, 66, 21), QStringLiteral("中止"));
+    RunCancel->hide();
+
+    Option1->setChecked(true);
+    Option3->setChecked(true);
+
+    Text2->setEchoMode(QLineEdit::Password);
+    setStyleSheet(QString::fromLatin1(kStyleSheet));
+
+    WhiteBackground(Label5);
+    WhiteBackground(Label7);
+
+    QFont link = font();
+    link.setBold(true);
+    link.setItalic(true);
+    link.setUnderline(true);
+    Label9->setFont(link);
+    QPalette linkPalette = Label9->palette();
+    linkPalette.setColor(QPalette::WindowText, QColor(0, 0, 255));
+    Label9->setPalette(linkPalette);
+    Label9->setCursor(Qt::PointingHandCursor);
+
+    for (QLabel* label : {Label1, Label2, Label3, Label4, Label5, Label6, Label7, Label8, Label9}) {
+        label->setFocusPolicy(Qt::NoFocus);
+        FitCaption(label);
+    }
+
+    // Tab order: the controls that take the focus, by their place in the designer's order.
+    QWidget* const tabOrder[] = {Command2,    Option2,  Option1,     UD2,       UD,          Text2,
+                                 Command1[1], Text1[1], Command1[0], Text1[0],  Command1[2], Option3,
+                                 Option4,     Command3, Text1[2],    RunCancel, Command4};
+    for (std::size_t i = 1; i < std::size(tabOrder); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    Command2->setFocus(Qt::OtherFocusReason);
+}
+
+}  // namespace angoka
