@@ -228,6 +228,13 @@ void Form1::Command2_Click() {
         Text2->setFocus(Qt::OtherFocusReason);
         return;
     }
+    // The file stores the password in the narrow character set; one that does not fit could
+    // never be matched again, and the encrypted file could never be opened.
+    if (Option1->isChecked() && !FitsNarrow(password)) {
+        services_.MsgBox(kPasswordNotNarrow);
+        Text2->setFocus(Qt::OtherFocusReason);
+        return;
+    }
     EnterBusy(true);
     const std::u16string baseName = BaseName(source);
     const std::int32_t inKey = UD->value();

@@ -24,6 +24,7 @@ inline constexpr char16_t kDecryptFailed[] = u"復号に失敗しました";
 inline constexpr char16_t kNotQivg[] = u"正しいqivg形式ファイルではありませんでした";
 inline constexpr char16_t kStoredNameBefore[] = u"元のファイル名";
 inline constexpr char16_t kStoredNameAfter[] = u"を検出しました。適応しますか？";
+inline constexpr char16_t kPasswordNotNarrow[] = u"パスワードに使えない文字が含まれています";
 inline constexpr char16_t kTooShort[] = u"ファイルが短すぎるため復号できませんでした";
 inline constexpr char16_t kTruncated[] = u"ファイルが途中で切れているため復号できませんでした";
 inline constexpr char16_t kBadHex[] = u"ファイルの内容が壊れているため復号できませんでした";

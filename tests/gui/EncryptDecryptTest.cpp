@@ -69,6 +69,8 @@ TEST_F(EncryptDecrypt, EmptyFieldsAreReportedInOrderWithoutEnteringTheBusyState)
         {u"", u"/x/out", u"pw", u"元ファイルを入力してください", false},
         {u"/x/a.txt", u"", u"", u"後ファイルを入力してください", false},
         {u"/x/a.txt", u"/x/out", u"", u"パスワードを入力してください", true},
+        // A password the file cannot hold would make a file that never opens again.
+        {u"/x/a.txt", u"/x/out", u"pä\U0001F600", u"パスワードに使えない文字が含まれています", true},
     };
     for (const Case& c : cases) {
         services.messages.clear();
