@@ -1,0 +1,313 @@
+// What every streaming operation (encrypt, decrypt, BMP wrap, BMP extract) promises about its
+// output: exact bytes at every chunk boundary, progress up to the total, and an unchanged
+// destination with no temporary file left after a cancel, a failing write, or a refusal.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "BmpCodec.h"
+#include "CodecTestSupport.h"
+#include "QivgCodec.h"
+
+namespace angoka {
+namespace {
+
+using namespace angoka::testing;
+
+// write(2) as the output options take it.
+using Writer = decltype(OutputOptions{}.writer);
+
+using Run = std::function<Result(const fs::path& source, const fs::path& destination, const Progress&,
+                                 const OutputOptions&)>;
+
+struct Operation {
+    const char* name;
+    // Writes the operation's input for the given plain bytes; returns its path.
+    std::function<fs::path(const ScratchFolder&, const std::string& plain)> prepare;
+    Run run;
+    // Checks an output against the plain bytes it stands for.
+    std::function<void(const fs::path& output, const std::string& plain)> verify;
+};
+
+void PrintTo(const Operation& op, std::ostream* os) { *os << op.name; }
+
+const std::vector<RoundKey>& BenchKeys() {
+    static const auto keys = KeysFromScript(DrawScript(5, 3), 5);  // n = 2
+    return keys;
+}
+
+Result Encrypt(const fs::path& source, const fs::path& destination, const Progress& progress,
+               const OutputOptions& output) {
+    return EncryptFile({source, destination, u"pw", u"p.bin", -10, BenchKeys()}, progress, output);
+}
+
+Result Decrypt(const fs::path& source, const fs::path& destination, const Progress& progress,
+               const OutputOptions& output) {
+    const OpenedQivg opened = OpenQivg({source, u"pw", -10, 2});
+    if (!opened.result.ok()) return opened.result;
+    return WriteQivg(opened, destination, progress, output);
+}
+
+std::string WithHeader(const std::string& plain) {
+    const auto& header = BmpHeader();
+    return std::string(header.begin(), header.end()) + plain;
+}
+
+const std::vector<Operation>& Operations() {
+    static const std::vector<Operation> operations = {
+        {"encrypt",
+         [](const ScratchFolder& folder, const std::string& plain) {
+             WriteBytes(folder / "in.bin", plain);
+             return folder / "in.bin";
+         },
+         Encrypt,
+         [](const fs::path& output, const std::string& plain) {
+             const fs::path check = fs::path(output.string() + ".check");
+             ASSERT_EQ(Decrypt(output, check, {}, {}).outcome, Outcome::Ok);
+             EXPECT_TRUE(ReadBytes(check) == plain);
+             fs::remove(check);
+         }},
+        {"decrypt",
+         [](const ScratchFolder& folder, const std::string& plain) {
+             WriteBytes(folder / "plain.tmp", plain);
+             EXPECT_TRUE(Encrypt(folder / "plain.tmp", folder / "in.qivg", {}, {}).ok());
+             fs::remove(folder / "plain.tmp");
+             return folder / "in.qivg";
+         },
+         Decrypt,
+         [](const fs::path& output, const std::string& plain) { EXPECT_TRUE(ReadBytes(output) == plain); }},
+        {"wrap",
+         [](const ScratchFolder& folder, const std::string& plain) {
+             WriteBytes(folder / "in.jpg", plain);
+             return folder / "in.jpg";
+         },
+         [](const fs::path& s, const fs::path& d, const Progress& p, const OutputOptions& o) {
+             return WrapBmp(s, d, p, o);
+         },
+         [](const fs::path& output, const std::string& plain) {
+             EXPECT_TRUE(ReadBytes(output) == WithHeader(plain));
+         }},
+        {"extract",
+         [](const ScratchFolder& folder, const std::string& plain) {
+             WriteBytes(folder / "in.bmp", WithHeader(plain));
+             return folder / "in.bmp";
+         },
+         [](const fs::path& s, const fs::path& d, const Progress& p, const OutputOptions& o) {
+             return ExtractBmp(s, d, p, o);
+         },
+         [](const fs::path& output, const std::string& plain) { EXPECT_TRUE(ReadBytes(output) == plain); }},
+    };
+    return operations;
+}
+
+class Streaming : public ::testing::TestWithParam<Operation> {};
+
+TEST_P(Streaming, ChunkBoundarySizesReplaceTheDestinationExactly) {
+    const Operation& op = GetParam();
+    for (const std::size_t size : {std::size_t{0}, std::size_t{1}, kChunkSize - 1, kChunkSize, kChunkSize + 1,
+                                   2 * kChunkSize + 5}) {
+        SCOPED_TRACE(size);
+        ScratchFolder folder;
+        const std::string plain = RandomBytes(size, static_cast<std::uint32_t>(size));
+        const fs::path source = op.prepare(folder, plain);
+        const fs::path output = folder / "out";
+        WriteBytes(output, RandomBytes(5000));  // longer than some outputs: must not leave a tail
+        const auto names = folder.Names();
+
+        const Result r = op.run(source, output, {}, {});
+        ASSERT_EQ(r.outcome, Outcome::Ok) << r.reason;
+        op.verify(output, plain);
+        EXPECT_EQ(folder.Names(), names);
+    }
+}
+
+TEST_P(Streaming, ProgressRisesToTheTotal) {
+    const Operation& op = GetParam();
+    ScratchFolder folder;
+    const fs::path source = op.prepare(folder, RandomBytes(2 * kChunkSize + 5));
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> reports;
+    Progress progress;
+    progress.report = [&](std::uint64_t done, std::uint64_t total) { reports.emplace_back(done, total); };
+
+    ASSERT_EQ(op.run(source, folder / "out", progress, {}).outcome, Outcome::Ok);
+    ASSERT_GE(reports.size(), 2u);
+    const std::uint64_t total = reports.back().second;
+    EXPECT_GE(total, 2 * kChunkSize);
+    for (std::size_t i = 0; i < reports.size(); ++i) {
+        EXPECT_EQ(reports[i].second, total);
+        EXPECT_LE(reports[i].first, total);
+        if (i > 0) {
+            EXPECT_GE(reports[i].first, reports[i - 1].first);
+        }
+    }
+    EXPECT_EQ(reports.back().first, total);
+}
+
+TEST_P(Streaming, CancelLeavesTheDestinationAsItWas) {
+    const Operation& op = GetParam();
+    enum class When { BeforeStart, FirstReport, LastReport };
+    for (const When when : {When::BeforeStart, When::FirstReport, When::LastReport}) {
+        SCOPED_TRACE(static_cast<int>(when));
+        ScratchFolder folder;
+        const std::string plain = RandomBytes(3 * kChunkSize + 17);
+        const fs::path source = op.prepare(folder, plain);
+        const std::string sourceBytes = ReadBytes(source);
+        WriteBytes(folder / "out", "previous");
+        const auto names = folder.Names();
+
+        std::atomic<bool> cancel{when == When::BeforeStart};
+        int reports = 0;
+        Progress progress;
+        progress.cancel = &cancel;
+        progress.report = [&](std::uint64_t done, std::uint64_t total) {
+            ++reports;
+            if (when == When::FirstReport || done == total) cancel = true;
+        };
+        const Outcome outcome = op.run(source, folder / "out", progress, {}).outcome;
+        EXPECT_TRUE(ReadBytes(source) == sourceBytes);
+        EXPECT_EQ(folder.Names(), names);
+        if (when == When::LastReport && outcome == Outcome::Ok) {
+            // Too late to stop: then the output must be whole.
+            op.verify(folder / "out", plain);
+            continue;
+        }
+        EXPECT_EQ(outcome, Outcome::Cancelled);
+        if (when != When::BeforeStart) {
+            EXPECT_GE(reports, 1);
+        }
+        EXPECT_EQ(ReadBytes(folder / "out"), "previous");
+    }
+}
+
+// A write(2) that takes `room` bytes in all and then fails as a full disk would.
+Writer DiskFullAfter(std::size_t room) {
+    auto used = std::make_shared<std::size_t>(0);
+    return [room, used](int fd, const void* data, std::size_t size) -> ssize_t {
+        if (*used >= room) {
+            errno = ENOSPC;
+            return -1;
+        }
+        const ssize_t written = ::write(fd, data, std::min(size, room - *used));
+        if (written > 0) *used += static_cast<std::size_t>(written);
+        return written;
+    };
+}
+
+TEST_P(Streaming, AWriteThatFailsPartWayLeavesTheDestinationAsItWas) {
+    const Operation& op = GetParam();
+    for (const std::size_t room : {std::size_t{0}, std::size_t{7}, kChunkSize + 3}) {
+        SCOPED_TRACE(room);
+        ScratchFolder folder;
+        const fs::path source = op.prepare(folder, RandomBytes(3 * kChunkSize + 1));
+        WriteBytes(folder / "out", "previous");
+        const auto names = folder.Names();
+
+        const Result r = op.run(source, folder / "out", {}, {DiskFullAfter(room)});
+        EXPECT_EQ(r.outcome, Outcome::IoError);
+        EXPECT_EQ(r.reason, std::strerror(ENOSPC));
+        EXPECT_EQ(r.path, folder / "out");
+        EXPECT_EQ(ReadBytes(folder / "out"), "previous");
+        EXPECT_EQ(folder.Names(), names);
+    }
+}
+
+TEST_P(Streaming, ShortWritesStillGiveTheWholeFile) {
+    const Operation& op = GetParam();
+    ScratchFolder folder;
+    const std::string plain = RandomBytes(kChunkSize + 7);
+    const fs::path source = op.prepare(folder, plain);
+    const Writer dribble = [](int fd, const void* data, std::size_t size) {
+        return ::write(fd, data, std::min<std::size_t>(size, 4093));
+    };
+    ASSERT_EQ(op.run(source, folder / "out", {}, {dribble}).outcome, Outcome::Ok);
+    op.verify(folder / "out", plain);
+}
+
+TEST_P(Streaming, ADestinationThatIsAFolderIsRefusedBeforeWriting) {
+    const Operation& op = GetParam();
+    ScratchFolder folder;
+    const fs::path source = op.prepare(folder, RandomBytes(1000));
+    fs::create_directory(folder / "sub");
+    WriteBytes(folder / "sub" / "keep", "kept");
+    const auto names = folder.Names();
+
+    for (const fs::path& destination : {folder / "sub", folder / "sub" / "", folder.path()}) {
+        SCOPED_TRACE(destination.string());
+        EXPECT_EQ(op.run(source, destination, {}, {}).outcome, Outcome::DestinationIsFolder);
+        EXPECT_EQ(folder.Names(), names);
+        EXPECT_EQ(fs::directory_iterator(folder / "sub")->path().filename(), "keep");
+        EXPECT_EQ(ReadBytes(folder / "sub" / "keep"), "kept");
+    }
+}
+
+TEST_P(Streaming, MissingSourceOrFolderWritesNothing) {
+    const Operation& op = GetParam();
+    ScratchFolder folder;
+    fs::create_directory(folder / "sub");
+    WriteBytes(folder / "out", "previous");
+    for (const fs::path& source : {folder / "missing", folder / "sub"}) {
+        SCOPED_TRACE(source.string());
+        EXPECT_EQ(op.run(source, folder / "out", {}, {}).outcome, Outcome::SourceMissing);
+        EXPECT_EQ(ReadBytes(folder / "out"), "previous");
+        EXPECT_EQ(folder.Names(), (std::set<std::string>{"out", "sub"}));
+    }
+}
+
+TEST_P(Streaming, AnUnwritableFolderIsAnIoErrorWithItsReason) {
+    const Operation& op = GetParam();
+    ScratchFolder folder;
+    const fs::path source = op.prepare(folder, RandomBytes(10));
+    const auto names = folder.Names();
+    const Result r = op.run(source, folder / "no such folder" / "out", {}, {});
+    EXPECT_EQ(r.outcome, Outcome::IoError);
+    EXPECT_EQ(r.reason, std::strerror(ENOENT));
+    EXPECT_EQ(folder.Names(), names);
+}
+
+TEST_P(Streaming, SourceAndDestinationMayBeTheSameFile) {
+    const Operation& op = GetParam();
+    ScratchFolder folder;
+    const std::string plain = RandomBytes(2 * kChunkSize + 11);
+    const fs::path source = op.prepare(folder, plain);
+    const auto names = folder.Names();
+    ASSERT_EQ(op.run(source, source, {}, {}).outcome, Outcome::Ok);
+    op.verify(source, plain);
+    EXPECT_EQ(folder.Names(), names);
+}
+
+INSTANTIATE_TEST_SUITE_P(Operations, Streaming, ::testing::ValuesIn(Operations()),
+                         [](const ::testing::TestParamInfo<Operation>& info) { return info.param.name; });
+
+// Sizes past 4 GiB, with a sparse source: the total is counted in 64 bits. The run is cancelled
+// at its first report, so no disk space is used.
+TEST(StreamingLargeFiles, TotalsPastFourGiB) {
+    ScratchFolder folder;
+    const fs::path source = folder / "sparse.bin";
+    const std::uint64_t size = (std::uint64_t{1} << 32) + 123;
+    {
+        const int fd = ::open(source.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::ftruncate(fd, static_cast<off_t>(size)), 0);
+        ::close(fd);
+    }
+    for (const Operation& op : Operations()) {
+        if (std::string(op.name) == "decrypt") continue;  // a sparse file is no .qivg
+        SCOPED_TRACE(op.name);
+        std::atomic<bool> cancel{false};
+        std::uint64_t total = 0;
+        Progress progress;
+        progress.cancel = &cancel;
+        progress.report = [&](std::uint64_t, std::uint64_t t) {
+            total = t;
+            cancel = true;
+        };
+        EXPECT_EQ(op.run(source, folder / "out", progress, {}).outcome, Outcome::Cancelled);
+        EXPECT_GE(total, size - kBmpHeaderSize);
+        EXPECT_EQ(folder.Names(), std::set<std::string>{"sparse.bin"});
+    }
+}
+
+}  // namespace
+}  // namespace angoka
