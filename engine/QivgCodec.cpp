@@ -1,7 +1,7 @@
 #include "QivgCodec.h"
 
 #include <algorithm>
-#include <array>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -9,6 +9,7 @@
 #include "Envelope.h"
 #include "Errors.h"
 #include "HexText.h"
+#include "Kernels.h"
 #include "NarrowCharset.h"
 #include "SourceFile.h"
 
@@ -20,26 +21,6 @@ constexpr std::string_view kLineEnd = "\r\n";
 // A name line longer than this is not a file name; it is reported as absent.
 constexpr std::size_t kNameLimit = 4096;
 constexpr std::size_t kOpenChunk = 64 * 1024;
-
-// Adds `shift` to both nibbles of every byte, in place. Plain arithmetic, so it vectorises.
-void ShiftAll(std::uint8_t* bytes, std::size_t size, int shift) {
-    const auto high = static_cast<std::uint8_t>(shift << 4);
-    const auto low = static_cast<std::uint8_t>(shift);
-    for (std::size_t i = 0; i < size; ++i) {
-        const std::uint8_t b = bytes[i];
-        bytes[i] = static_cast<std::uint8_t>(((b + high) & 0xF0) | ((b + low) & 0x0F));
-    }
-}
-
-// Each source byte as its two hex digits, already shifted: one table look-up per byte.
-std::array<std::array<std::uint8_t, 2>, 256> ShiftedHexTable(int shift) {
-    std::array<std::array<std::uint8_t, 2>, 256> table{};
-    for (int v = 0; v < 256; ++v) {
-        table[v] = {ShiftNibbles(static_cast<std::uint8_t>(kHexDigits[v >> 4]), shift),
-                    ShiftNibbles(static_cast<std::uint8_t>(kHexDigits[v & 15]), shift)};
-    }
-    return table;
-}
 
 // The n + 3 header bytes, latest round first, each shifted by the rounds applied after it.
 std::vector<std::uint8_t> HeaderBytes(const std::vector<RoundKey>& rounds, std::int32_t inKey, int& total) {
@@ -82,7 +63,6 @@ private:
 
     // The source as shifted hex digits, chunk by chunk; false when cancelled.
     bool WriteContent(AtomicFile& out, int shift) {
-        const auto table = ShiftedHexTable(shift);
         std::vector<std::uint8_t> in(kChunkSize), hex(2 * kChunkSize);
         const std::uint64_t total = source_.size();
         std::uint64_t done = 0;
@@ -91,10 +71,7 @@ private:
             if (progress_.Cancelled()) return false;
             const std::size_t got = source_.ReadAt(done, in.data(), in.size());
             if (got == 0) break;
-            for (std::size_t i = 0; i < got; ++i) {
-                hex[2 * i] = table[in[i]][0];
-                hex[2 * i + 1] = table[in[i]][1];
-            }
+            ExpandShifted(in.data(), got, hex.data(), shift);
             out.Write(hex.data(), 2 * got);
             done += got;
             progress_.Report(done, total);
@@ -204,7 +181,7 @@ private:
 // stops the output but not the count, since an odd length outranks it.
 class ContentDecoder {
 public:
-    explicit ContentDecoder(AtomicFile& out) : out_(out) {}
+    explicit ContentDecoder(AtomicFile& out) : out_(out), buffer_(kChunkSize) {}
 
     void Take(std::string_view digits) {
         const std::size_t skip = std::min(skip_, digits.size());
@@ -214,62 +191,42 @@ public:
         if (bad_ || digits.empty()) return;
         const auto* in = reinterpret_cast<const std::uint8_t*>(digits.data());
         std::size_t n = digits.size();
-        if (half_ != kNone) {
-            Decode(half_, in[0]);
-            half_ = kNone;
+        if (half_) {  // the second digit of a pair split between two pieces
+            const std::uint8_t pair[2] = {*half_, in[0]};
+            Decode(pair, 1);
+            half_.reset();
             ++in;
             --n;
         }
-        DecodePairs(in, n / 2);
+        Decode(in, n / 2);
         if (n % 2 != 0) half_ = in[n - 1];
-        if (buffer_.size() >= kChunkSize) Flush();
     }
 
     bool odd() const { return count_ % 2 != 0; }
     bool bad() const { return bad_; }
     void Flush() {
-        if (!bad_) out_.Write(buffer_.data(), buffer_.size());
-        buffer_.clear();
+        if (!bad_) out_.Write(buffer_.data(), used_);
+        used_ = 0;
     }
 
 private:
-    static constexpr int kNone = -1;
-
-    void Decode(int high, std::uint8_t low) {
-        const std::uint8_t pair[2] = {static_cast<std::uint8_t>(high), low};
-        DecodePairs(pair, 1);
-    }
-
-    // Plain arithmetic rather than table look-ups, so the compiler can vectorise it.
-    void DecodePairs(const std::uint8_t* in, std::size_t pairs) {
-        const std::size_t base = buffer_.size();
-        buffer_.resize(base + pairs);
-        auto* out = reinterpret_cast<std::uint8_t*>(buffer_.data() + base);
-        std::uint8_t valid = 1;
-        for (std::size_t i = 0; i < pairs; ++i) {
-            const std::uint8_t high = in[2 * i];
-            const std::uint8_t low = in[2 * i + 1];
-            valid &= IsDigit(high) & IsDigit(low);
-            out[i] = static_cast<std::uint8_t>((DigitOf(high) << 4) | DigitOf(low));
+    void Decode(const std::uint8_t* in, std::size_t pairs) {
+        while (pairs > 0 && !bad_) {
+            if (used_ == buffer_.size()) Flush();
+            const std::size_t now = std::min(pairs, buffer_.size() - used_);
+            bad_ = !DecodeHexPairs(in, now, buffer_.data() + used_);
+            used_ += now;
+            in += 2 * now;
+            pairs -= now;
         }
-        if (!valid) bad_ = true;
-    }
-
-    // '0'..'9', 'A'..'F' and 'a'..'f'.
-    static std::uint8_t IsDigit(std::uint8_t c) {
-        return static_cast<std::uint8_t>(static_cast<std::uint8_t>(c - '0') < 10) |
-               static_cast<std::uint8_t>(static_cast<std::uint8_t>((c | 0x20) - 'a') < 6);
-    }
-    // The value of a digit: the low nibble, plus 9 for the letters (bit 6 set).
-    static std::uint8_t DigitOf(std::uint8_t c) {
-        return static_cast<std::uint8_t>(((c & 0x0F) + 9 * (c >> 6)) & 0x0F);
     }
 
     AtomicFile& out_;
-    std::string buffer_;
+    std::vector<std::uint8_t> buffer_;
+    std::size_t used_ = 0;
     std::size_t skip_ = kFormatMarker.size();
     std::uint64_t count_ = 0;
-    int half_ = kNone;
+    std::optional<std::uint8_t> half_;
     bool bad_ = false;
 };
 
