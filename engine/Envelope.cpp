@@ -1,6 +1,9 @@
 #include "Envelope.h"
 
+#include <algorithm>
 #include <cstring>
+
+#include "NarrowCharset.h"
 
 namespace angoka {
 
@@ -12,6 +15,15 @@ std::string BuildEnvelope(std::string_view password, std::string_view name, std:
         envelope += "\r\n";
     }
     return envelope;
+}
+
+bool IsStorablePassword(std::u16string_view password) {
+    return password.find(u'\r') == std::u16string_view::npos && FitsNarrow(password);
+}
+
+std::u16string StorableName(std::u16string name) {
+    std::replace(name.begin(), name.end(), u'\r', u'_');
+    return name;
 }
 
 void EnvelopeReader::Feed(std::string_view bytes, const PayloadSink& payload) {

@@ -18,6 +18,13 @@ inline constexpr std::string_view kFormatMarker = "CFEC2EC5CF3FADE6";
 
 std::string BuildEnvelope(std::string_view password, std::string_view name, std::string_view payload);
 
+// A password survives the envelope only when the narrow character set holds every character
+// and it has no CR (which would end its line early); any other could never be matched again.
+bool IsStorablePassword(std::u16string_view password);
+// The name as it can be stored: a CR, which would split the envelope's lines and make the
+// file unreadable, becomes "_".
+std::u16string StorableName(std::u16string name);
+
 // Splits envelope bytes into the two header lines and the payload as they stream past, so a
 // file of any size is read in pieces.
 class EnvelopeReader {

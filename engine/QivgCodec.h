@@ -20,8 +20,8 @@ namespace angoka {
 struct EncryptRequest {
     std::filesystem::path source;
     std::filesystem::path destination;
-    std::u16string password;    // must not be empty
-    std::u16string storedName;  // the name the envelope carries (the source's base name)
+    std::u16string password;    // must not be empty; see IsStorablePassword
+    std::u16string storedName;  // the name the envelope carries (the source's base name; see StorableName)
     std::int32_t inKey = 0;
     // n + 3 round keys in the order a round draws them: the envelope's three rounds first,
     // then the n extra rounds. Draw them with DrawRoundKey on the caller's thread.
@@ -59,7 +59,8 @@ struct OpenedQivg {
 OpenedQivg OpenQivg(const DecryptRequest& request);
 
 // Streams the content of an opened file to `output`. Outcomes: Ok, OddLength, BadHex,
-// DestinationIsFolder, IoError, Cancelled; on every outcome but Ok the output is unchanged.
+// DestinationIsFolder, IoError, Cancelled, and SourceMissing when the file went away since it
+// was opened; on every outcome but Ok the output is unchanged.
 Result WriteQivg(const OpenedQivg& opened, const std::filesystem::path& output, const Progress& progress = {},
                  const OutputOptions& options = {});
 

@@ -22,6 +22,7 @@
 
 #include "BinAngsDL.h"
 #include "BmpCodec.h"
+#include "Envelope.h"
 #include "Messages.h"
 #include "NarrowCharset.h"
 #include "Nibbles.h"
@@ -228,9 +229,9 @@ void Form1::Command2_Click() {
         Text2->setFocus(Qt::OtherFocusReason);
         return;
     }
-    // The file stores the password in the narrow character set; one that does not fit could
-    // never be matched again, and the encrypted file could never be opened.
-    if (Option1->isChecked() && !FitsNarrow(password)) {
+    // A password the file cannot store could never be matched again: the encrypted file
+    // could never be opened.
+    if (Option1->isChecked() && !IsStorablePassword(password)) {
         services_.MsgBox(kPasswordNotNarrow);
         Text2->setFocus(Qt::OtherFocusReason);
         return;
@@ -251,7 +252,8 @@ void Form1::Encrypt(const std::u16string& source, const std::u16string& destinat
                     const std::u16string& password, const std::u16string& baseName, std::int32_t inKey) {
     cipher_->FileName(baseName);
     cipher_->Pass(password);
-    EncryptRequest request{PathFromText(source), PathFromText(destination), password, baseName, inKey, {}};
+    EncryptRequest request{PathFromText(source), PathFromText(destination), password, StorableName(baseName),
+                           inKey, {}};
     const int rounds = UD2->value() + 3;  // the envelope's three, then the extra ones
     for (int i = 0; i < rounds; ++i) request.rounds.push_back(DrawRoundKey(services_));
     driver_->Start([request = std::move(request), options = outputOptions_](

@@ -257,5 +257,15 @@ TEST_F(EnvelopeRoad, NeverTouchesTheDisk) {
     EXPECT_TRUE(work.Names().empty());
 }
 
+TEST(EnvelopeLines, OnlyPasswordsTheEnvelopeCanHoldAreStorable) {
+    EXPECT_TRUE(IsStorablePassword(u"pass 暗号 ｶﾅ"));
+    EXPECT_TRUE(IsStorablePassword(u"a\nb"));  // a lone LF is an ordinary character
+    EXPECT_FALSE(IsStorablePassword(u"a\rb"));
+    EXPECT_FALSE(IsStorablePassword(u"pä"));
+    EXPECT_FALSE(IsStorablePassword(u"\U0001F600"));
+    EXPECT_EQ(StorableName(u"a\rb\r.txt"), u"a_b_.txt");
+    EXPECT_EQ(StorableName(u"例え.txt"), u"例え.txt");
+}
+
 }  // namespace
 }  // namespace angoka

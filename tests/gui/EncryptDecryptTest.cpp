@@ -71,6 +71,7 @@ TEST_F(EncryptDecrypt, EmptyFieldsAreReportedInOrderWithoutEnteringTheBusyState)
         {u"/x/a.txt", u"/x/out", u"", u"パスワードを入力してください", true},
         // A password the file cannot hold would make a file that never opens again.
         {u"/x/a.txt", u"/x/out", u"pä\U0001F600", u"パスワードに使えない文字が含まれています", true},
+        {u"/x/a.txt", u"/x/out", u"line\rend", u"パスワードに使えない文字が含まれています", true},
     };
     for (const Case& c : cases) {
         services.messages.clear();
@@ -271,6 +272,17 @@ TEST_F(EncryptDecrypt, AnUnsafeStoredNameIsNeverOffered) {
         EXPECT_EQ(ReadFile(In("plain.bin")), "ABC");
     }
     EXPECT_FALSE(std::filesystem::exists(Dir().parent_path() / "x"));
+}
+
+TEST_F(EncryptDecrypt, ASourceNameWithALineEndStillMakesAFileThatOpens) {
+    // A CR in the stored name would split the envelope's lines; it is stored as "_".
+    WriteFile(In("a\rb.txt"), "hello");
+    Encrypt(In("a\rb.txt"), In("c.qivg"));
+    services.messages.clear();
+    Decrypt(In("c.qivg"), In("d.bin"));
+    EXPECT_EQ(Prompts(), (std::vector<std::u16string>{u"元のファイル名a_b.txtを検出しました。適応しますか？",
+                                                      U(In("a_b.txt")) + u"に復号完了"}));
+    EXPECT_EQ(ReadFile(In("a_b.txt")), "hello");
 }
 
 TEST_F(EncryptDecrypt, PathsWithoutAFolder) {
