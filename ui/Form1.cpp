@@ -125,7 +125,9 @@ std::optional<std::u16string> ShortcutUrl(const std::filesystem::path& file) {
             if (equals > 0 &&
                 line.left(equals).trimmed().compare(QStringLiteral("URL"), Qt::CaseInsensitive) == 0) {
                 const QString url = line.mid(equals + 1).trimmed();
-                if (url.isEmpty()) return std::nullopt;
+                // A home page, nothing else: a shortcut may not start programs or open files.
+                const QString scheme = QUrl(url).scheme().toLower();
+                if (scheme != QStringLiteral("http") && scheme != QStringLiteral("https")) return std::nullopt;
                 return std::u16string(reinterpret_cast<const char16_t*>(url.utf16()),
                                       static_cast<std::size_t>(url.size()));
             }

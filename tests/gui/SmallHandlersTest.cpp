@@ -72,6 +72,8 @@ TEST_F(SmallHandlers, HomePageLinkOpensTheShortcutsUrl) {
          "[InternetShortcut]\r\nURL=https://example.org/\x83\x65\x83\x58\x83\x67\r\n",
          {u"https://example.org/テスト"}},
         {"no url line", "[InternetShortcut]\r\nIconIndex=0\r\n", {}},
+        {"not a web page", "[InternetShortcut]\r\nURL=file:///bin/sh\r\n", {}},
+        {"no scheme", "[InternetShortcut]\r\nURL=/usr/bin/xterm\r\n", {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
