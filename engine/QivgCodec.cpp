@@ -46,8 +46,10 @@ public:
         int shift = 0;
         const auto header = HeaderBytes(request_.rounds, request_.inKey, shift);
         out.Write(header.data(), header.size());
-        WriteShifted(out, ToNarrow(request_.password) + std::string(kLineEnd) + ToNarrow(request_.storedName) +
-                              std::string(kLineEnd) + std::string(kFormatMarker), shift);
+        WriteShifted(out,
+                     ToNarrow(request_.password) + std::string(kLineEnd) + ToNarrow(request_.storedName) +
+                         std::string(kLineEnd) + std::string(kFormatMarker),
+                     shift);
         if (!WriteContent(out, shift)) return {Outcome::Cancelled, request_.destination, {}};
         WriteShifted(out, std::string(kLineEnd), shift);
         out.Commit();
@@ -100,7 +102,7 @@ public:
         const std::uint64_t rounds = static_cast<std::uint64_t>(std::max(request.rounds, 0)) + 3;
         if (source_.size() < rounds + 1) return Fail(Outcome::TooShort);
         opened_.fileSize = source_.size();
-        if (!UndoHeader(rounds)) return opened_;
+        UndoHeader(rounds);
         ReadHeadLines(rounds);
         return Judge(rounds);
     }
@@ -113,16 +115,20 @@ private:
 
     // Undoes the rounds' header bytes one by one: each round's offset is the low nibble of
     // its byte once the later rounds are undone.
-    bool UndoHeader(std::uint64_t rounds) {
-        std::vector<std::uint8_t> header(rounds);
-        source_.ReadAt(0, header.data(), header.size());
+    void UndoHeader(std::uint64_t rounds) {
+        std::vector<std::uint8_t> chunk(kOpenChunk);
         int shift = 0;
-        for (std::uint8_t b : header) {
-            const int offset = ShiftNibbles(b, shift) & 15;
-            shift = Mod16(shift + DecryptShift(offset, opened_.request.inKey));
+        for (std::uint64_t offset = 0; offset < rounds;) {
+            const std::size_t got =
+                source_.ReadAt(offset, chunk.data(), std::min<std::uint64_t>(chunk.size(), rounds - offset));
+            for (std::size_t i = 0; i < got; ++i) {
+                const int roundOffset = ShiftNibbles(chunk[i], shift) & 15;
+                shift = Mod16(shift + DecryptShift(roundOffset, opened_.request.inKey));
+            }
+            if (got == 0) break;
+            offset += got;
         }
         opened_.envelopeShift = shift;
-        return true;
     }
 
     // Feeds the envelope until the payload's first 17 bytes are seen (enough to tell the
