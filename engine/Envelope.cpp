@@ -39,14 +39,10 @@ void EnvelopeReader::Feed(std::string_view bytes, const PayloadSink& payload) {
         const void* cr = std::memchr(bytes.data() + i, '\r', bytes.size() - i);
         const std::size_t end = cr ? static_cast<std::size_t>(static_cast<const char*>(cr) - bytes.data())
                                    : bytes.size();
-        if (end > i) {
-            Take(bytes.substr(i, end - i), payload);
-            endsWithLineEnd_ = false;
-        }
+        if (end > i) Take(bytes.substr(i, end - i), payload);
         if (!cr) break;
         if (completeLines_ < 2 && ++completeLines_ == 2) payloadStart_ = fed_ + end + 1;
         afterCR_ = true;
-        endsWithLineEnd_ = true;
         i = end + 1;
     }
     fed_ += bytes.size();

@@ -40,7 +40,6 @@ public:
         EnvelopeReader reader;
         reader.completeLines_ = 2;
         reader.afterCR_ = true;
-        reader.endsWithLineEnd_ = true;
         return reader;
     }
 
@@ -52,8 +51,6 @@ public:
     const std::string& Name() const { return lines_[1]; }
     bool PasswordTooLong() const { return overflow_[0]; }
     bool NameTooLong() const { return overflow_[1]; }
-    // Whether the bytes fed so far end with a line end (CR, or CR LF).
-    bool EndsWithLineEnd() const { return endsWithLineEnd_; }
     // How many bytes had been fed when the name line's CR was read (the payload starts there).
     std::uint64_t PayloadStart() const { return payloadStart_; }
 
@@ -65,7 +62,6 @@ private:
     std::string lines_[2];
     bool overflow_[2] = {false, false};
     bool afterCR_ = false;
-    bool endsWithLineEnd_ = false;
     std::uint64_t fed_ = 0;
     std::uint64_t payloadStart_ = 0;
 };

@@ -101,7 +101,6 @@ public:
         if (result = source_.Open(request.source); !result.ok()) return opened_;
         const std::uint64_t rounds = static_cast<std::uint64_t>(std::max(request.rounds, 0)) + 3;
         if (source_.size() < rounds + 1) return Fail(Outcome::TooShort);
-        opened_.fileSize = source_.size();
         UndoHeader(rounds);
         ReadHeadLines(rounds);
         return Judge(rounds);
@@ -147,7 +146,6 @@ private:
         }
         reachedEnd_ = offset >= source_.size();
         opened_.payloadOffset = start + reader_.PayloadStart();
-        opened_.payloadPendingLineFeed = true;
     }
 
     OpenedQivg& Judge(std::uint64_t start) {

@@ -50,9 +50,7 @@ struct OpenedQivg {
 
     // Where the content starts, for the write step.
     DecryptRequest request;
-    std::uint64_t fileSize = 0;
     std::uint64_t payloadOffset = 0;  // file offset of the first byte after the name line
-    bool payloadPendingLineFeed = false;
     int envelopeShift = 0;            // added to each nibble of the file to get the envelope
 };
 
