@@ -14,7 +14,7 @@
 namespace angoka {
 namespace {
 
-std::string Reason(int error) { return std::strerror(error); }
+std::error_code Reason(int error) { return SystemError(error); }
 
 std::filesystem::path FolderOf(const std::filesystem::path& file) {
     const auto parent = file.parent_path();
@@ -111,7 +111,9 @@ std::string ReadWholeFile(const std::filesystem::path& path) {
 }
 
 void WriteWholeFile(const std::filesystem::path& path, std::string_view bytes) {
-    AtomicFile file(path);
+    WriteOptions options;
+    options.replace = true;
+    AtomicFile file(path, options);
     file.Write(bytes.data(), bytes.size());
     file.Commit();
 }

@@ -8,25 +8,38 @@
 #include <cstddef>
 #include <filesystem>
 #include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
 
 namespace angoka {
 
+// The one output policy of every file the programs write.
 struct WriteOptions {
-    // The system call that writes; tests inject one that fails part-way. Empty: write(2).
-    std::function<ssize_t(int fd, const void* data, std::size_t size)> writer;
-    bool durable = true;  // flush the data to the disk before the rename
+    // Whether an existing destination may be replaced. Without consent an existing file is
+    // never touched: the write ends in DestinationExists, checked atomically when the file is
+    // put in place (no check-then-write race).
+    bool replace = false;
+    // A file that replaces another is flushed to disk before it is put in place, and its
+    // folder after; a new file replaces nothing and is flushed only with flushNew (the
+    // window, whose users may delete the original as soon as they read that it is done).
+    bool flushNew = false;
+    bool durable = true;  // false: never flush (benchmarks time the work alone)
+    // Permission bits of a new file; unset: 0666 less the umask. A replaced file keeps its own.
+    std::optional<unsigned> newFileMode{};
+
+    // Fault hooks for tests: the system calls that write and flush. Empty: write(2), fdatasync(2).
+    std::function<ssize_t(int fd, const void* data, std::size_t size)> writer{};
+    std::function<int(int fd)> flusher{};
 };
 
 class AtomicFile {
 public:
     using Options = WriteOptions;
-    using Writer = decltype(WriteOptions::writer);
 
     // Refuses a destination that is a folder, then creates the temporary file.
     // Throws FileError.
     explicit AtomicFile(std::filesystem::path destination, Options options = {});
-    AtomicFile(std::filesystem::path destination, Writer writer)
-        : AtomicFile(std::move(destination), Options{std::move(writer)}) {}
     ~AtomicFile();
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
@@ -48,7 +61,8 @@ private:
 
 // The whole content of a regular file. Throws FileError.
 std::string ReadWholeFile(const std::filesystem::path& path);
-// Replaces (or creates) the file with exactly `bytes`, atomically. Throws FileError.
+// Replaces (or creates) the file with exactly `bytes`, atomically: the cipher object's
+// SaveBin, which replaces by design. Throws FileError.
 void WriteWholeFile(const std::filesystem::path& path, std::string_view bytes);
 
 }  // namespace angoka

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <system_error>
 
 #include "AtomicFile.h"
 
@@ -14,25 +15,34 @@ namespace angoka {
 
 enum class Outcome {
     Ok,
-    SourceMissing,      // no file at the source path (a folder does not count)
-    TooShort,           // .qivg: fewer than n + 4 bytes
-    WrongPassword,      // .qivg: password line differs, payload "Error", or fewer than two line ends
-    NotQivg,            // .qivg: the payload does not begin with the format marker
-    Truncated,          // .qivg: the envelope's last line has no line end
-    OddLength,          // .qivg: the content has an odd number of digits
-    BadHex,             // .qivg: a content pair is not two hex digits
-    BmpTooShort,        // BMP extract: fewer than 118 bytes
-    NoStem,             // BMP: the path has no "."
+    SourceMissing,       // no file at the source path (a folder, device or FIFO does not count)
+    TooShort,            // .qivg: fewer than n + 4 bytes
+    WrongPassword,       // .qivg: password line differs, or fewer than two line ends
+    ErrorPayload,        // .qivg: the password matched but the payload is exactly "Error"
+    NotQivg,             // .qivg: the payload does not begin with the format marker
+    Truncated,           // .qivg: the envelope's last line has no line end
+    OddLength,           // .qivg: the content has an odd number of digits
+    BadHex,              // .qivg: a content pair is not two hex digits
+    BmpTooShort,         // BMP extract: fewer than 118 bytes
+    NoStem,              // BMP: the path has no "."
+    EmptyPassword,       // encrypt: no password
+    UnstorablePassword,  // encrypt: a character with no narrow form, or a CR or LF
+    UnstorableName,      // encrypt: a stored name with a CR or LF, or too long to be read back
+    TooFewRounds,        // encrypt: fewer than the envelope's three round keys
+    CharsetUnavailable,  // the system cannot convert to or from the narrow character set
     DestinationIsFolder,
-    IoError,            // see Result::path and Result::reason
+    DestinationExists,   // the output exists and replacing it was not allowed
+    DestinationNotFile,  // the output is a device, FIFO or socket
+    IoError,             // see Result::path and Result::error
     Cancelled,
 };
 
 struct Result {
     Outcome outcome = Outcome::Ok;
-    std::filesystem::path path;  // the file concerned, for IoError
-    std::string reason;          // the system's reason, for IoError
+    std::filesystem::path path;  // the file concerned
+    std::error_code error;       // why, for IoError: errno (generic category) or an Errc
     bool ok() const { return outcome == Outcome::Ok; }
+    std::string reason() const { return error ? error.message() : std::string(); }
 };
 
 // Progress and cancel: `report` gets (bytes done, bytes total) after every chunk; `cancel`
@@ -49,8 +59,7 @@ struct Progress {
 
 inline constexpr std::size_t kChunkSize = std::size_t{1} << 20;
 
-// How output files are written: tests swap in a failing writer, benchmarks may skip the
-// flush to disk to time the work alone.
+// How output files are written; see WriteOptions.
 using OutputOptions = WriteOptions;
 
 }  // namespace angoka

@@ -1,27 +1,43 @@
 #pragma once
 // Failures that the engine reports to its caller as values of their own type, never as
-// crashes: a file that cannot be read or written, and hex text that is not hex.
+// crashes: a file that cannot be read or written, and hex text that is not hex. A file failure
+// carries a std::error_code: the system's errno (generic category) or one of the engine's own
+// codes below, so that callers choose their message from the code, never from its text.
 #include <cstddef>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 
 namespace angoka {
 
-// A file operation that failed: which file, what was being done, and the system's reason.
+// Failures that have no errno of their own.
+enum class Errc {
+    SourceChanged = 1,     // the source shrank, grew or was replaced while it was being read
+    CharsetUnavailable,    // the system cannot convert to or from the narrow character set
+    NotRegularFile,        // a device, FIFO or socket where a file was expected
+};
+const std::error_category& EngineCategory();
+inline std::error_code make_error_code(Errc e) { return {static_cast<int>(e), EngineCategory()}; }
+
+// errno as an error code.
+inline std::error_code SystemError(int error) { return {error, std::generic_category()}; }
+
+// A file operation that failed: which file, what was being done, and why.
 class FileError : public std::runtime_error {
 public:
-    FileError(std::filesystem::path path, std::string action, std::string reason)
-        : std::runtime_error(action + " " + path.string() + ": " + reason),
-          path_(std::move(path)), action_(std::move(action)), reason_(std::move(reason)) {}
+    FileError(std::filesystem::path path, std::string action, std::error_code code)
+        : std::runtime_error(action + " " + path.string() + ": " + code.message()),
+          path_(std::move(path)), action_(std::move(action)), code_(code) {}
     const std::filesystem::path& path() const { return path_; }
     const std::string& action() const { return action_; }
-    const std::string& reason() const { return reason_; }
+    const std::error_code& code() const { return code_; }
+    std::string reason() const { return code_.message(); }
 
 private:
     std::filesystem::path path_;
     std::string action_;
-    std::string reason_;
+    std::error_code code_;
 };
 
 // A pair of characters in hex text that is not two hex digits.
@@ -36,3 +52,6 @@ private:
 };
 
 }  // namespace angoka
+
+template <>
+struct std::is_error_code_enum<angoka::Errc> : std::true_type {};

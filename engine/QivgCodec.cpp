@@ -12,6 +12,7 @@
 #include "Kernels.h"
 #include "NarrowCharset.h"
 #include "SourceFile.h"
+#include "Utf.h"
 
 namespace angoka {
 namespace {
@@ -157,7 +158,7 @@ private:
         if (reader_.PasswordTooLong() || FromNarrow(reader_.Password()) != opened_.request.password) {
             return Fail(Outcome::WrongPassword);
         }
-        if (reachedEnd_ && payloadHead_ == "Error") return Fail(Outcome::WrongPassword);
+        if (reachedEnd_ && payloadHead_ == "Error") return Fail(Outcome::ErrorPayload);
         if (payloadHead_.compare(0, kFormatMarker.size(), kFormatMarker) != 0) return Fail(Outcome::NotQivg);
         if (!EndsWithLineEnd(start)) return Fail(Outcome::Truncated);
         opened_.result = {};
@@ -273,7 +274,46 @@ Result EncryptFile(const EncryptRequest& request, const Progress& progress, cons
     }
 }
 
-OpenedQivg OpenQivg(const DecryptRequest& request) {
+Outcome CheckPassword(std::u16string_view password) {
+    if (password.empty()) return Outcome::EmptyPassword;
+    if (password.find(u'\n') != std::u16string_view::npos || !IsStorablePassword(password)) {
+        return Outcome::UnstorablePassword;
+    }
+    return Outcome::Ok;
+}
+
+Outcome CheckEncryptRequest(const EncryptRequest& request) {
+    if (const Outcome password = CheckPassword(request.password); password != Outcome::Ok) return password;
+    if (request.storedName.find_first_of(u"\r\n") != std::u16string::npos ||
+        ToNarrow(request.storedName).size() > kNameLimit) {
+        return Outcome::UnstorableName;
+    }
+    if (request.rounds.size() < 3) return Outcome::TooFewRounds;
+    return Outcome::Ok;
+}
+
+FoundSettings FindSettings(const std::filesystem::path& source, std::u16string_view password) {
+    FoundSettings found;
+    for (std::int32_t rounds = 1; rounds <= 30; ++rounds) {
+        for (std::int32_t distance = 0; distance <= 10; ++distance) {
+            for (const std::int32_t inKey : {-distance, distance}) {
+                if (distance == 0 && inKey != 0) continue;
+                const OpenedQivg opened = OpenQivg({source, std::u16string(password), inKey, rounds});
+                const Outcome outcome = opened.result.outcome;
+                if (outcome == Outcome::Ok || outcome == Outcome::Truncated) {
+                    found.settings.push_back({inKey, rounds});
+                } else if (outcome == Outcome::SourceMissing || outcome == Outcome::IoError) {
+                    found.result = opened.result;
+                    return found;
+                }
+                if (distance == 0) break;
+            }
+        }
+    }
+    return found;
+}
+
+OpenedQivg OpenQivg(const DecryptRequest& request, const Progress&) {
     try {
         return Opener(request).Run();
     } catch (const FileError& error) {
@@ -296,7 +336,7 @@ Result WriteQivg(const OpenedQivg& opened, const std::filesystem::path& output, 
 }
 
 bool IsSafeFileName(const std::u16string& name) {
-    if (name.empty() || name == u"." || name == u"..") return false;
+    if (name.empty() || name == u"." || name == u".." || ToUtf8(name).size() > 255) return false;
     for (char16_t c : name) {
         if (c == u'/' || c == u'\\' || c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0)) return false;
     }

@@ -8,8 +8,10 @@
 // by the envelope's bytes with every nibble shifted by the sum of all rounds.
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "CodecTypes.h"
@@ -20,7 +22,7 @@ namespace angoka {
 struct EncryptRequest {
     std::filesystem::path source;
     std::filesystem::path destination;
-    std::u16string password;    // must not be empty; see IsStorablePassword
+    std::u16string password;    // see CheckPassword
     std::u16string storedName;  // the name the envelope carries (the source's base name; see StorableName)
     std::int32_t inKey = 0;
     // n + 3 round keys in the order a round draws them: the envelope's three rounds first,
@@ -28,7 +30,16 @@ struct EncryptRequest {
     std::vector<RoundKey> rounds;
 };
 
-// Writes exactly the bytes that the hex-text road writes for the same round keys.
+// A password that a .qivg file can hold and give back: Ok, EmptyPassword, or UnstorablePassword
+// (a character with no narrow form, a CR or an LF).
+Outcome CheckPassword(std::u16string_view password);
+// Everything EncryptFile checks before it reads or writes anything: the password, the stored
+// name (UnstorableName: a CR or LF, or longer than a reader accepts) and the round keys
+// (TooFewRounds: fewer than the envelope's three).
+Outcome CheckEncryptRequest(const EncryptRequest& request);
+
+// Writes exactly the bytes that the hex-text road writes for the same round keys; refuses what
+// CheckEncryptRequest refuses, before anything is written.
 Result EncryptFile(const EncryptRequest& request, const Progress& progress = {},
                    const OutputOptions& output = {});
 
@@ -39,8 +50,12 @@ struct DecryptRequest {
     std::int32_t rounds = 1;  // n, the extra rounds
 };
 
-// What the open step found. `outcome` is Ok, SourceMissing, TooShort, WrongPassword, NotQivg,
-// Truncated or IoError; only an Ok open may be written.
+class SourceFile;
+
+// What the open step found. `outcome` is Ok, SourceMissing, TooShort, WrongPassword,
+// ErrorPayload, NotQivg, Truncated, CharsetUnavailable, Cancelled or IoError; only an Ok open
+// may be written. It keeps the source open, so the file that was judged is the file that is
+// written, however long the caller takes in between.
 struct OpenedQivg {
     Result result;
     // The name stored in the envelope, decoded; present whenever the envelope had two lines.
@@ -50,11 +65,14 @@ struct OpenedQivg {
 
     // Where the content starts, for the write step.
     DecryptRequest request;
-    std::uint64_t payloadOffset = 0;  // file offset of the first byte after the name line
-    int envelopeShift = 0;            // added to each nibble of the file to get the envelope
+    std::shared_ptr<SourceFile> source;  // open from the open step to the write step
+    std::uint64_t payloadOffset = 0;     // file offset of the first byte after the name line
+    int envelopeShift = 0;               // added to each nibble of the file to get the envelope
 };
 
-OpenedQivg OpenQivg(const DecryptRequest& request);
+// Reads only the file's first bytes (a bounded amount, checking `progress`'s cancel flag) and
+// its last two.
+OpenedQivg OpenQivg(const DecryptRequest& request, const Progress& progress = {});
 
 // Streams the content of an opened file to `output`. Outcomes: Ok, OddLength, BadHex,
 // DestinationIsFolder, IoError, Cancelled, and SourceMissing when the file went away since it
@@ -62,8 +80,25 @@ OpenedQivg OpenQivg(const DecryptRequest& request);
 Result WriteQivg(const OpenedQivg& opened, const std::filesystem::path& output, const Progress& progress = {},
                  const OutputOptions& options = {});
 
-// A stored name that can be used as a file name in a chosen folder: not empty, no "/" or "\",
-// not "." or "..", no control characters.
+// A stored name that can be used as a file name in a chosen folder: not empty, no "/" or "\\",
+// not "." or "..", no control characters, and no longer than a file name may be (255 bytes).
 bool IsSafeFileName(const std::u16string& name);
+
+// The settings a user chooses and the file does not store.
+struct QivgSettings {
+    std::int32_t inKey = 0;   // -10..10
+    std::int32_t rounds = 1;  // n, 1..30
+    bool operator==(const QivgSettings&) const = default;
+};
+
+// Every setting in -10..10 x 1..30 under which `password` matches the stored one and the
+// format marker follows, n ascending, then InKey by distance from 0 (0, -1, 1, -2, ...).
+// Reads the file's first bytes once, never the whole file. `result` is Ok, SourceMissing,
+// CharsetUnavailable or IoError.
+struct FoundSettings {
+    Result result;
+    std::vector<QivgSettings> settings;
+};
+FoundSettings FindSettings(const std::filesystem::path& source, std::u16string_view password);
 
 }  // namespace angoka

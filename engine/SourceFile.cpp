@@ -21,7 +21,7 @@ Result SourceFile::Open(const std::filesystem::path& path) {
     if (!std::filesystem::is_regular_file(path, ec)) return {Outcome::SourceMissing, path, {}};
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     struct stat info {};
-    if (fd_ < 0 || ::fstat(fd_, &info) != 0) return {Outcome::IoError, path, std::strerror(errno)};
+    if (fd_ < 0 || ::fstat(fd_, &info) != 0) return {Outcome::IoError, path, SystemError(errno)};
     size_ = static_cast<std::uint64_t>(info.st_size);
     ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
     return {};
@@ -33,14 +33,14 @@ std::size_t SourceFile::ReadAt(std::uint64_t offset, void* data, std::size_t siz
         const ssize_t got = ::pread(fd_, static_cast<char*>(data) + done, size - done,
                                     static_cast<off_t>(offset + done));
         if (got < 0 && errno == EINTR) continue;
-        if (got < 0) throw FileError(path_, "read", std::strerror(errno));
+        if (got < 0) throw FileError(path_, "read", SystemError(errno));
         if (got == 0) break;
         done += static_cast<std::size_t>(got);
     }
     return done;
 }
 
-Result IoFailure(const FileError& error) { return {Outcome::IoError, error.path(), error.reason()}; }
+Result IoFailure(const FileError& error) { return {Outcome::IoError, error.path(), error.code()}; }
 
 Result CheckDestination(const std::filesystem::path& destination) {
     std::error_code ec;

@@ -22,6 +22,7 @@
 
 #include "BinAngsDL.h"
 #include "BmpCodec.h"
+#include "Errors.h"
 #include "Envelope.h"
 #include "Messages.h"
 #include "NarrowCharset.h"
@@ -69,38 +70,6 @@ std::u16string FolderOf(const std::u16string& path) {
 std::u16string BesideSource(const std::u16string& source, const std::u16string& destination) {
     if (LastSeparator(destination) != std::u16string::npos) return destination;
     return FolderOf(source) + destination;
-}
-
-// The system's reason in Japanese for the failures a user can meet, with the original text.
-std::u16string ReasonText(const std::string& reason) {
-    struct Known {
-        int code;
-        const char16_t* text;
-    };
-    static const Known known[] = {
-        {ENOSPC, u"ディスクの空き容量が足りません"},
-        {EDQUOT, u"ディスクの使用量の上限を超えました"},
-        {EACCES, u"アクセスが拒否されました"},
-        {EPERM, u"操作が許可されていません"},
-        {EROFS, u"読み取り専用の場所です"},
-        {ENOENT, u"ファイルまたはフォルダが見つかりません"},
-        {ENOTDIR, u"途中のフォルダがありません"},
-        {EISDIR, u"フォルダです"},
-        {ENAMETOOLONG, u"名前が長すぎます"},
-        {EBUSY, u"使用中です"},
-        {ETXTBSY, u"使用中です"},
-        {EIO, u"読み書き中に装置のエラーが起きました"},
-        {EFBIG, u"ファイルが大きすぎます"},
-        {EMFILE, u"開いているファイルが多すぎます"},
-        {EXDEV, u"別のドライブへは移動できません"},
-    };
-    const std::u16string original = FromUtf8(reason);
-    for (const Known& k : known) {
-        const std::string message = std::generic_category().message(k.code);
-        if (!message.empty() && reason.find(message) != std::string::npos)
-            return std::u16string(k.text) + u" (" + original + u")";
-    }
-    return original;
 }
 
 // The URL= line of the [InternetShortcut] section of an Internet shortcut file.
@@ -357,7 +326,7 @@ void Form1::ExtractBmp(const std::u16string& source, const std::u16string& stem)
     const std::uintmax_t size = std::filesystem::file_size(path, ec);
     if (ec || size < kBmpHeaderSize) {
         ReportFailure(
-            ec ? Result{Outcome::IoError, path, ec.message()} : Result{Outcome::BmpTooShort, path, {}},
+            ec ? Result{Outcome::IoError, path, ec} : Result{Outcome::BmpTooShort, path, {}},
             source, source);
         LeaveBusy();
         return;
@@ -441,46 +410,30 @@ void Form1::ShowProgress(quint64 done, quint64 total) {
 
 void Form1::ReportFailure(const Result& result, const std::u16string& source, const std::u16string& path) {
     const std::u16string named = result.path.empty() ? path : TextFromPath(result.path);
+    const std::u16string headline = OutcomeText(result.outcome);
     switch (result.outcome) {
         case Outcome::Ok:
             return;
         case Outcome::SourceMissing:
             services_.MsgBox(NotFoundMessage(source), Buttons::OK, cipher_->TitleName());
             return;
-        case Outcome::TooShort:
-            services_.MsgBox(kTooShort);
-            return;
         case Outcome::WrongPassword:
-            services_.MsgBox(kPasswordMismatchMessage);
+            services_.MsgBox(headline);
             services_.MsgBox(kDecryptFailed);
             return;
-        case Outcome::NotQivg:
-            services_.MsgBox(kNotQivg);
-            return;
-        case Outcome::Truncated:
-            services_.MsgBox(kTruncated);
-            return;
         case Outcome::OddLength:
-            services_.MsgBox(kOddLengthMessage, Buttons::OK, cipher_->TitleName() + kOddLengthTitleSuffix);
-            return;
-        case Outcome::BadHex:
-            services_.MsgBox(kBadHex);
-            return;
-        case Outcome::BmpTooShort:
-            services_.MsgBox(kBmpTooShort);
-            return;
-        case Outcome::NoStem:
-            services_.MsgBox(kNoDot);
+            services_.MsgBox(headline, Buttons::OK, cipher_->TitleName() + kOddLengthTitleSuffix);
             return;
         case Outcome::DestinationIsFolder:
-            services_.MsgBox(std::u16string(kDestinationIsFolder) + u"\r\n" + named);
+        case Outcome::DestinationExists:
+        case Outcome::DestinationNotFile:
+            services_.MsgBox(headline + u"\r\n" + named);
             return;
         case Outcome::IoError:
-            services_.MsgBox(std::u16string(kFileFailed) + u"\r\n" + named + u"\r\n" + kReasonLabel +
-                             ReasonText(result.reason));
+            services_.MsgBox(headline + u"\r\n" + named + u"\r\n" + kReasonLabel + ReasonText(result.error));
             return;
-        case Outcome::Cancelled:
-            services_.MsgBox(kCancelled);
+        default:
+            services_.MsgBox(headline);
             return;
     }
 }

@@ -1,7 +1,11 @@
 #include "RunDriver.h"
 
+#include <cerrno>
 #include <exception>
+#include <new>
 #include <utility>
+
+#include "Errors.h"
 
 #ifdef __linux__
 #include <sys/resource.h>
@@ -42,10 +46,10 @@ void RunDriver::Start(Job job, Finished finished) {
         Result result;
         try {
             result = job(progress);
-        } catch (const std::exception& e) {
-            result = {Outcome::IoError, {}, e.what()};
+        } catch (const std::bad_alloc&) {
+            result = {Outcome::IoError, {}, SystemError(ENOMEM)};
         } catch (...) {
-            result = {Outcome::IoError, {}, "unknown error"};
+            result = {Outcome::IoError, {}, std::make_error_code(std::errc::io_error)};
         }
         QMetaObject::invokeMethod(
             this, [this, generation, result] { OnFinished(generation, result); }, Qt::QueuedConnection);

@@ -44,7 +44,7 @@ std::vector<RoundKey> RandomKeys() {
 int Report(const char* what, const Result& result) {
     if (result.ok()) return 0;
     std::fprintf(stderr, "%s failed: outcome %d %s %s\n", what, static_cast<int>(result.outcome),
-                 result.path.string().c_str(), result.reason.c_str());
+                 result.path.string().c_str(), result.reason().c_str());
     return 1;
 }
 

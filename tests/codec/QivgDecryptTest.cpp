@@ -19,7 +19,7 @@ void Encrypt(const ScratchFolder& folder, const std::string& plain, const fs::pa
     const fs::path source = folder / "plain.tmp";
     WriteBytes(source, plain);
     const Result r = EncryptFile({source, qivg, password, name, inKey, Keys(n)});
-    ASSERT_EQ(r.outcome, Outcome::Ok) << r.reason;
+    ASSERT_EQ(r.outcome, Outcome::Ok) << r.reason();
     fs::remove(source);
 }
 
@@ -202,7 +202,7 @@ std::vector<CraftedCase> CraftedCases() {
     loneLineFeed += "0";  // keeps the digit count even
     cases.push_back({"lone_line_feed", kHeaderLines + loneLineFeed + "\r\n", Outcome::BadHex, {}});
     cases.push_back({"no_marker", kHeaderLines + digits.substr(16) + "\r\n", Outcome::NotQivg, {}});
-    cases.push_back({"payload_is_Error", kHeaderLines + "Error\r\n", Outcome::WrongPassword, {}});
+    cases.push_back({"payload_is_Error", kHeaderLines + "Error\r\n", Outcome::ErrorPayload, {}});
     cases.push_back({"one_line_end", std::string("pw\r\n") + digits, Outcome::WrongPassword, {}});
     cases.push_back({"marker_only", kHeaderLines + std::string(kMarker, kMarker + 16) + "\r\n", Outcome::Ok, ""});
     return cases;

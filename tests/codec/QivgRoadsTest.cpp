@@ -60,7 +60,7 @@ TEST_P(QivgRoads, SameBytesAndEachDecryptsTheOther) {
     const fs::path byCodec = folder / "codec.qivg";
     const Result encrypted =
         EncryptFile({source, byCodec, c.password, c.baseName, c.inKey, KeysFromScript(draws, c.n + 3)});
-    ASSERT_EQ(encrypted.outcome, Outcome::Ok) << encrypted.reason;
+    ASSERT_EQ(encrypted.outcome, Outcome::Ok) << encrypted.reason();
 
     const std::string expected = ReadBytes(byHexRoad);
     const std::string actual = ReadBytes(byCodec);
@@ -79,7 +79,7 @@ TEST_P(QivgRoads, SameBytesAndEachDecryptsTheOther) {
 
     // ... and the codec reads what the hex-text road wrote.
     const OpenedQivg opened = OpenQivg({byHexRoad, c.password, c.inKey, c.n});
-    ASSERT_EQ(opened.result.outcome, Outcome::Ok) << opened.result.reason;
+    ASSERT_EQ(opened.result.outcome, Outcome::Ok) << opened.result.reason();
     ASSERT_TRUE(opened.storedName.has_value());
     EXPECT_EQ(*opened.storedName, c.baseName);
     const fs::path restored = folder / "restored.dat";

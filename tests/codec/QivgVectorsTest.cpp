@@ -63,6 +63,12 @@ Outcome ExpectedOutcome(const std::string& name) {
     return it == outcomes.end() ? Outcome::IoError : it->second;
 }
 
+// The vectors' vocabulary: a matching password over the payload "Error" is a failed
+// decryption like a wrong password, which the codec tells apart for its message.
+Outcome AsVectorOutcome(Outcome outcome) {
+    return outcome == Outcome::ErrorPayload ? Outcome::WrongPassword : outcome;
+}
+
 TEST(QivgVectors, TableIsThere) {
     // The parameterised suite below is silently empty when the folder is missing.
     EXPECT_GE(LoadVectors().size(), 20u) << "no vectors in " << kVectors;
@@ -88,7 +94,7 @@ TEST_P(QivgVector, DecryptsAsRecorded) {
     const bool decidedAtOpen = expected == Outcome::TooShort || expected == Outcome::WrongPassword ||
                                expected == Outcome::NotQivg || expected == Outcome::Truncated;
     if (decidedAtOpen) {
-        EXPECT_EQ(opened.result.outcome, expected);
+        EXPECT_EQ(AsVectorOutcome(opened.result.outcome), expected);
     } else if (expected != Outcome::Ok) {
         // Content faults may show either at open or while the content streams.
         EXPECT_TRUE(opened.result.ok() || opened.result.outcome == expected);
@@ -97,8 +103,8 @@ TEST_P(QivgVector, DecryptsAsRecorded) {
     }
 
     Outcome final = opened.result.outcome;
-    if (opened.result.ok()) final = WriteQivg(opened, destination).outcome;
-    EXPECT_EQ(final, expected);
+    if (opened.result.ok()) final = WriteQivg(opened, destination, {}, {.replace = true}).outcome;
+    EXPECT_EQ(AsVectorOutcome(final), expected);
 
     if (expected == Outcome::Ok) {
         EXPECT_EQ(ReadBytes(destination), ReadBytes(kVectors / row.plain));

@@ -117,7 +117,7 @@ TEST_P(Streaming, ChunkBoundarySizesReplaceTheDestinationExactly) {
         const auto names = folder.Names();
 
         const Result r = op.run(source, output, {}, {});
-        ASSERT_EQ(r.outcome, Outcome::Ok) << r.reason;
+        ASSERT_EQ(r.outcome, Outcome::Ok) << r.reason();
         op.verify(output, plain);
         EXPECT_EQ(folder.Names(), names);
     }
@@ -204,9 +204,9 @@ TEST_P(Streaming, AWriteThatFailsPartWayLeavesTheDestinationAsItWas) {
         WriteBytes(folder / "out", "previous");
         const auto names = folder.Names();
 
-        const Result r = op.run(source, folder / "out", {}, {DiskFullAfter(room)});
+        const Result r = op.run(source, folder / "out", {}, {.replace = true, .writer = DiskFullAfter(room)});
         EXPECT_EQ(r.outcome, Outcome::IoError);
-        EXPECT_EQ(r.reason, std::strerror(ENOSPC));
+        EXPECT_EQ(r.error, SystemError(ENOSPC));
         EXPECT_EQ(r.path, folder / "out");
         EXPECT_EQ(ReadBytes(folder / "out"), "previous");
         EXPECT_EQ(folder.Names(), names);
@@ -221,7 +221,7 @@ TEST_P(Streaming, ShortWritesStillGiveTheWholeFile) {
     const Writer dribble = [](int fd, const void* data, std::size_t size) {
         return ::write(fd, data, std::min<std::size_t>(size, 4093));
     };
-    ASSERT_EQ(op.run(source, folder / "out", {}, {dribble}).outcome, Outcome::Ok);
+    ASSERT_EQ(op.run(source, folder / "out", {}, {.writer = dribble}).outcome, Outcome::Ok);
     op.verify(folder / "out", plain);
 }
 
@@ -262,7 +262,7 @@ TEST_P(Streaming, AnUnwritableFolderIsAnIoErrorWithItsReason) {
     const auto names = folder.Names();
     const Result r = op.run(source, folder / "no such folder" / "out", {}, {});
     EXPECT_EQ(r.outcome, Outcome::IoError);
-    EXPECT_EQ(r.reason, std::strerror(ENOENT));
+    EXPECT_EQ(r.error, SystemError(ENOENT));
     EXPECT_EQ(folder.Names(), names);
 }
 

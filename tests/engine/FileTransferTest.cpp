@@ -190,7 +190,7 @@ TEST_F(FileTransfer, FailureNamesThePathAndTheSystemsReason) {
         ADD_FAILURE() << "no FileError";
     } catch (const FileError& e) {
         EXPECT_EQ(e.path(), PathFromText(path));
-        EXPECT_EQ(e.reason(), std::strerror(ENOENT));
+        EXPECT_EQ(e.code(), SystemError(ENOENT));
         EXPECT_NE(std::string(e.what()).find(PathFromText(path).string()), std::string::npos);
     }
 }
@@ -199,13 +199,13 @@ TEST(AtomicFileTest, WriteFailingPartWayKeepsTheOldFile) {
     TempFolder folder;
     WriteFile(folder / "dest.bin", "old");
     int calls = 0;
-    const AtomicFile::Writer failing = [&calls](int fd, const void* data, std::size_t size) -> ssize_t {
+    const decltype(WriteOptions::writer) failing = [&calls](int fd, const void* data, std::size_t size) -> ssize_t {
         if (++calls == 1) return ::write(fd, data, size / 2);  // a short write first
         errno = ENOSPC;
         return -1;
     };
     {
-        AtomicFile file(folder / "dest.bin", {.writer = failing});
+        AtomicFile file(folder / "dest.bin", {.replace = true, .writer = failing});
         EXPECT_THROW(file.Write("new content", 11), FileError);
         EXPECT_EQ(folder.Names().size(), 2u);  // the temporary file exists until discarded
     }
@@ -237,7 +237,7 @@ TEST(ReadWholeFileTest, UnreadableSourceIsAFileErrorWithTheReason) {
         } catch (const FileError& e) {
             EXPECT_EQ(e.path(), c.path);
             EXPECT_EQ(e.action(), "read");
-            EXPECT_EQ(e.reason(), std::strerror(c.error));
+            EXPECT_EQ(e.code(), SystemError(c.error));
         }
     }
 }
