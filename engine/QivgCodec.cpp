@@ -1,6 +1,10 @@
 #include "QivgCodec.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -186,7 +190,8 @@ private:
 // stops the output but not the count, since an odd length outranks it.
 class ContentDecoder {
 public:
-    explicit ContentDecoder(AtomicFile& out) : out_(out), buffer_(kChunkSize) {}
+    using Sink = std::function<void(const std::uint8_t* data, std::size_t size)>;
+    explicit ContentDecoder(Sink out) : out_(std::move(out)), buffer_(kChunkSize) {}
 
     void Take(std::string_view digits) {
         const std::size_t skip = std::min(skip_, digits.size());
@@ -210,9 +215,13 @@ public:
     bool odd() const { return count_ % 2 != 0; }
     bool bad() const { return bad_; }
     void Flush() {
-        if (!bad_) out_.Write(buffer_.data(), used_);
+        if (!bad_ && used_ > 0) {
+            out_(buffer_.data(), used_);
+            written_ += used_;
+        }
         used_ = 0;
     }
+    std::uint64_t written() const { return written_; }
 
 private:
     void Decode(const std::uint8_t* in, std::size_t pairs) {
@@ -226,7 +235,8 @@ private:
         }
     }
 
-    AtomicFile& out_;
+    Sink out_;
+    std::uint64_t written_ = 0;
     std::vector<std::uint8_t> buffer_;
     std::size_t used_ = 0;
     std::size_t skip_ = kFormatMarker.size();
@@ -235,19 +245,17 @@ private:
     bool bad_ = false;
 };
 
-Result WriteContent(const OpenedQivg& opened, const std::filesystem::path& output, const Progress& progress,
-                    const OutputOptions& options) {
+// Streams the content of an opened file through `decoder`; Ok only when all of it was good.
+Result DecodeContent(const OpenedQivg& opened, ContentDecoder& decoder, const Progress& progress) {
     SourceFile source;
     if (Result r = source.Open(opened.request.source); !r.ok()) return r;
-    AtomicFile out(output, options);
-    ContentDecoder decoder(out);
     EnvelopeReader reader = EnvelopeReader::AtPayload();
     std::vector<std::uint8_t> chunk(kChunkSize);
     const std::uint64_t total = source.size();
     std::uint64_t offset = opened.payloadOffset;
     progress.Report(offset, total);
     while (offset < total) {
-        if (progress.Cancelled()) return {Outcome::Cancelled, output, {}};
+        if (progress.Cancelled()) return {Outcome::Cancelled, opened.request.source, {}};
         const std::size_t got = source.ReadAt(offset, chunk.data(), chunk.size());
         if (got == 0) break;
         ShiftAll(chunk.data(), got, opened.envelopeShift);
@@ -256,12 +264,32 @@ Result WriteContent(const OpenedQivg& opened, const std::filesystem::path& outpu
         offset += got;
         progress.Report(offset, total);
     }
-    if (progress.Cancelled()) return {Outcome::Cancelled, output, {}};
+    if (progress.Cancelled()) return {Outcome::Cancelled, opened.request.source, {}};
     if (decoder.odd()) return {Outcome::OddLength, opened.request.source, {}};
     if (decoder.bad()) return {Outcome::BadHex, opened.request.source, {}};
     decoder.Flush();
-    out.Commit();
     return {};
+}
+
+Result WriteContent(const OpenedQivg& opened, const std::filesystem::path& output, const Progress& progress,
+                    const OutputOptions& options) {
+    AtomicFile out(output, options);
+    ContentDecoder decoder([&out](const std::uint8_t* data, std::size_t size) { out.Write(data, size); });
+    Result result = DecodeContent(opened, decoder, progress);
+    if (result.outcome == Outcome::Cancelled) result.path = output;
+    if (result.ok()) out.Commit();
+    return result;
+}
+
+// write(2) until done; a failure is a FileError for `name`.
+void WriteAll(int fd, const std::uint8_t* data, std::size_t size, const std::filesystem::path& name) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) throw FileError(name, "write", SystemError(written < 0 ? errno : EIO));
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
 }
 
 }  // namespace
@@ -330,6 +358,22 @@ Result WriteQivg(const OpenedQivg& opened, const std::filesystem::path& output, 
     if (Result r = CheckDestination(output); !r.ok()) return r;
     try {
         return WriteContent(opened, output, progress, options);
+    } catch (const FileError& error) {
+        return IoFailure(error);
+    }
+}
+
+Result StreamQivg(const OpenedQivg& opened, int fd, const Progress& progress, std::uint64_t* contentBytes) {
+    if (contentBytes) *contentBytes = 0;
+    if (!opened.result.ok()) return opened.result;
+    const std::filesystem::path name = "<output>";
+    try {
+        ContentDecoder decoder([fd, &name](const std::uint8_t* data, std::size_t size) {
+            if (fd >= 0) WriteAll(fd, data, size, name);
+        });
+        const Result result = DecodeContent(opened, decoder, progress);
+        if (contentBytes) *contentBytes = decoder.written();
+        return result;
     } catch (const FileError& error) {
         return IoFailure(error);
     }

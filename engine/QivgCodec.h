@@ -80,6 +80,14 @@ OpenedQivg OpenQivg(const DecryptRequest& request, const Progress& progress = {}
 Result WriteQivg(const OpenedQivg& opened, const std::filesystem::path& output, const Progress& progress = {},
                  const OutputOptions& options = {});
 
+// Streams the content of an opened file to an open descriptor (standard output), or only
+// checks it when `fd` is negative; `contentBytes` gets the number of bytes that went out.
+// Nothing is atomic here: content found damaged after some bytes went out ends in OddLength
+// or BadHex all the same, and the caller says so. Outcomes as WriteQivg, without the
+// destination ones.
+Result StreamQivg(const OpenedQivg& opened, int fd, const Progress& progress = {},
+                  std::uint64_t* contentBytes = nullptr);
+
 // A stored name that can be used as a file name in a chosen folder: not empty, no "/" or "\\",
 // not "." or "..", no control characters, and no longer than a file name may be (255 bytes).
 bool IsSafeFileName(const std::u16string& name);

@@ -1,5 +1,8 @@
 // Decryption in two steps: what the open step decides and reports, the stored name as
 // untrusted input, and files that no encryptor writes, streamed across chunk boundaries.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cctype>
 
 #include "CodecTestSupport.h"
@@ -40,6 +43,42 @@ TEST(QivgDecrypt, OpenGivesTheNameAndWritesNothingThenWriteCreatesTheFile) {
     ASSERT_EQ(WriteQivg(opened, output).outcome, Outcome::Ok);
     EXPECT_TRUE(ReadBytes(folder / "chosen" / "photo.jpg") == plain);
     EXPECT_EQ(folder.Names(), (std::set<std::string>{"chosen", "x.qivg"}));
+}
+
+TEST(QivgDecrypt, StreamingToADescriptorWritesTheContentAndCountsIt) {
+    ScratchFolder folder;
+    const std::string plain = RandomBytes(2 * kChunkSize + 5);
+    Encrypt(folder, plain, folder / "x.qivg", u"a.bin");
+    const OpenedQivg opened = OpenQivg({folder / "x.qivg", u"pw", 3, 2});
+    ASSERT_EQ(opened.result.outcome, Outcome::Ok);
+
+    std::uint64_t counted = 0;
+    EXPECT_EQ(StreamQivg(opened, -1, {}, &counted).outcome, Outcome::Ok);  // a check: nothing goes out
+    EXPECT_EQ(counted, plain.size());
+    EXPECT_EQ(folder.Names(), std::set<std::string>{"x.qivg"});
+
+    const fs::path sink = folder / "sink";
+    const int fd = ::open(sink.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ASSERT_GE(fd, 0);
+    counted = 0;
+    EXPECT_EQ(StreamQivg(opened, fd, {}, &counted).outcome, Outcome::Ok);
+    ::close(fd);
+    EXPECT_EQ(counted, plain.size());
+    EXPECT_TRUE(ReadBytes(sink) == plain);
+}
+
+TEST(QivgDecrypt, StreamingDamagedContentSaysSoAfterTheGoodPart) {
+    ScratchFolder folder;
+    // The marker, a megabyte and more of good digits, then a bad pair.
+    std::string envelope = "pw\r\nn\r\nCFEC2EC5CF3FADE6" + std::string(2 * kChunkSize + 64, 'A') + "G0\r\n";
+    const fs::path qivg = folder / "bad.qivg";
+    // n = 1 and InKey 0 with round offsets that cancel: four header bytes, then the envelope as is.
+    WriteBytes(qivg, std::string("\x10\x10\x10\x10", 4) + envelope);
+    const OpenedQivg opened = OpenQivg({qivg, u"pw", 0, 1});
+    ASSERT_EQ(opened.result.outcome, Outcome::Ok) << static_cast<int>(opened.result.outcome);
+    std::uint64_t counted = 0;
+    EXPECT_EQ(StreamQivg(opened, -1, {}, &counted).outcome, Outcome::BadHex);
+    EXPECT_EQ(counted, kChunkSize);  // what went out before the damage was found
 }
 
 TEST(QivgDecrypt, WrongSettingsAreAWrongPasswordAndStillGiveTheName) {
