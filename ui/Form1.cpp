@@ -22,8 +22,8 @@
 
 #include "BinAngsDL.h"
 #include "BmpCodec.h"
-#include "Errors.h"
 #include "Envelope.h"
+#include "Errors.h"
 #include "Messages.h"
 #include "NarrowCharset.h"
 #include "Nibbles.h"
@@ -96,7 +96,8 @@ std::optional<std::u16string> ShortcutUrl(const std::filesystem::path& file) {
                 const QString url = line.mid(equals + 1).trimmed();
                 // A home page, nothing else: a shortcut may not start programs or open files.
                 const QString scheme = QUrl(url).scheme().toLower();
-                if (scheme != QStringLiteral("http") && scheme != QStringLiteral("https")) return std::nullopt;
+                if (scheme != QStringLiteral("http") && scheme != QStringLiteral("https"))
+                    return std::nullopt;
                 return std::u16string(reinterpret_cast<const char16_t*>(url.utf16()),
                                       static_cast<std::size_t>(url.size()));
             }
@@ -202,8 +203,8 @@ void Form1::Command2_Click() {
     }
     // A password the file cannot store could never be matched again: the encrypted file
     // could never be opened.
-    if (Option1->isChecked() && !IsStorablePassword(password)) {
-        services_.MsgBox(kPasswordNotNarrow);
+    if (const Outcome checked = CheckPassword(password); Option1->isChecked() && checked != Outcome::Ok) {
+        services_.MsgBox(OutcomeText(checked));
         Text2->setFocus(Qt::OtherFocusReason);
         return;
     }
@@ -223,8 +224,8 @@ void Form1::Encrypt(const std::u16string& source, const std::u16string& destinat
                     const std::u16string& password, const std::u16string& baseName, std::int32_t inKey) {
     cipher_->FileName(baseName);
     cipher_->Pass(password);
-    EncryptRequest request{PathFromText(source), PathFromText(destination), password, StorableName(baseName),
-                           inKey, {}};
+    EncryptRequest request{
+        PathFromText(source), PathFromText(destination), password, StorableName(baseName), inKey, {}};
     const int rounds = UD2->value() + 3;  // the envelope's three, then the extra ones
     for (int i = 0; i < rounds; ++i) request.rounds.push_back(DrawRoundKey(services_));
     driver_->Start([request = std::move(request), options = outputOptions_](
@@ -246,8 +247,8 @@ void Form1::Decrypt(const std::u16string& source, const std::u16string& destinat
     const DecryptRequest request{PathFromText(source), password, inKey, UD2->value()};
     auto opened = std::make_shared<OpenedQivg>();
     driver_->Start(
-        [request, opened](const Progress&) {
-            *opened = OpenQivg(request);
+        [request, opened](const Progress& progress) {
+            *opened = OpenQivg(request, progress);
             return opened->result;
         },
         [this, source, destination, opened](const Result& result) {
@@ -325,9 +326,8 @@ void Form1::ExtractBmp(const std::u16string& source, const std::u16string& stem)
     }
     const std::uintmax_t size = std::filesystem::file_size(path, ec);
     if (ec || size < kBmpHeaderSize) {
-        ReportFailure(
-            ec ? Result{Outcome::IoError, path, ec} : Result{Outcome::BmpTooShort, path, {}},
-            source, source);
+        ReportFailure(ec ? Result{Outcome::IoError, path, ec} : Result{Outcome::BmpTooShort, path, {}},
+                      source, source);
         LeaveBusy();
         return;
     }
