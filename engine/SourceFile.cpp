@@ -40,7 +40,18 @@ std::size_t SourceFile::ReadAt(std::uint64_t offset, void* data, std::size_t siz
     return done;
 }
 
-Result IoFailure(const FileError& error) { return {Outcome::IoError, error.path(), error.code()}; }
+Result IoFailure(const FileError& error) {
+    const std::error_code& code = error.code();
+    Outcome outcome = Outcome::IoError;
+    if (code == std::errc::file_exists) {
+        outcome = Outcome::DestinationExists;
+    } else if (code == std::errc::is_a_directory) {
+        outcome = Outcome::DestinationIsFolder;
+    } else if (code == Errc::NotRegularFile) {
+        outcome = Outcome::DestinationNotFile;
+    }
+    return {outcome, error.path(), code};
+}
 
 Result CheckDestination(const std::filesystem::path& destination) {
     std::error_code ec;

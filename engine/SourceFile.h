@@ -28,7 +28,8 @@ private:
     std::uint64_t size_ = 0;
 };
 
-// An IoError result for a failed file operation.
+// The outcome for a failed file operation: DestinationExists, DestinationIsFolder and
+// DestinationNotFile for what the output policy refuses, IoError for the rest.
 Result IoFailure(const FileError& error);
 // DestinationIsFolder when `destination` names a folder, else Ok.
 Result CheckDestination(const std::filesystem::path& destination);
