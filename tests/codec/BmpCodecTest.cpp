@@ -51,7 +51,7 @@ TEST(BmpCodec, ExtractDropsTheFirst118BytesWhateverTheyAre) {
         const std::string source = RandomBytes(c.size, static_cast<std::uint32_t>(c.size) + 9);
         WriteBytes(folder / "in.bmp", source);
         WriteBytes(folder / "out.jpg", "previous");
-        EXPECT_EQ(ExtractBmp(folder / "in.bmp", folder / "out.jpg").outcome, c.expected);
+        EXPECT_EQ(ExtractBmp(folder / "in.bmp", folder / "out.jpg", {}, {.replace = true}).outcome, c.expected);
         EXPECT_EQ(ReadBytes(folder / "out.jpg"), c.expected == Outcome::Ok ? source.substr(118) : "previous");
         EXPECT_EQ(folder.Names(), (std::set<std::string>{"in.bmp", "out.jpg"}));
     }

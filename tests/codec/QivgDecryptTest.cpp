@@ -170,7 +170,7 @@ TEST(QivgDecrypt, ASourceThatVanishesAfterOpeningWritesNothing) {
     const OpenedQivg opened = OpenQivg({folder / "x.qivg", u"pw", 3, 2});
     ASSERT_TRUE(opened.result.ok());
     fs::remove(folder / "x.qivg");
-    const Result written = WriteQivg(opened, folder / "out.bin");
+    const Result written = WriteQivg(opened, folder / "out.bin", {}, {.replace = true});
     EXPECT_TRUE(written.outcome == Outcome::SourceMissing || written.outcome == Outcome::IoError)
         << static_cast<int>(written.outcome);
     EXPECT_EQ(ReadBytes(folder / "out.bin"), "previous");
@@ -260,7 +260,7 @@ TEST_P(QivgCrafted, DecryptsOrRefusesWithoutWriting) {
 
     const OpenedQivg opened = OpenQivg({qivg, u"pw", kCraftKey, kCraftN});
     Outcome final = opened.result.outcome;
-    if (opened.result.ok()) final = WriteQivg(opened, folder / "out.bin").outcome;
+    if (opened.result.ok()) final = WriteQivg(opened, folder / "out.bin", {}, {.replace = true}).outcome;
     EXPECT_EQ(final, c.expected);
     if (c.expected == Outcome::Ok) {
         EXPECT_TRUE(ReadBytes(folder / "out.bin") == c.content);
