@@ -1,5 +1,7 @@
 #include "BmpCodec.h"
 
+#include <sys/stat.h>
+
 #include <vector>
 
 #include "Errors.h"
@@ -33,6 +35,14 @@ std::optional<std::u16string> DottedStem(const std::u16string& path) {
 
 namespace {
 
+// A file made from another takes over its permission bits (a private photo stays private
+// once wrapped), unless the caller chose them.
+OutputOptions WithSourceMode(const std::filesystem::path& source, OutputOptions output) {
+    struct stat info {};
+    if (!output.newFileMode && ::stat(source.c_str(), &info) == 0) output.newFileMode = info.st_mode & 07777;
+    return output;
+}
+
 // Copies the source from `offset` to the end after `prefix`, chunk by chunk, into a new file
 // that replaces the destination only when complete.
 Result CopyAfter(const std::filesystem::path& source, const std::filesystem::path& destination,
@@ -43,7 +53,7 @@ Result CopyAfter(const std::filesystem::path& source, const std::filesystem::pat
         if (Result r = in.Open(source); !r.ok()) return r;
         if (in.size() < offset) return {shorter, source, {}};
         if (Result r = CheckDestination(destination); !r.ok()) return r;
-        AtomicFile out(destination, output);
+        AtomicFile out(destination, WithSourceMode(source, output));
         out.Write(prefix.data(), prefix.size());
         std::vector<char> chunk(kChunkSize);
         const std::uint64_t total = in.size();

@@ -57,6 +57,22 @@ TEST(BmpCodec, ExtractDropsTheFirst118BytesWhateverTheyAre) {
     }
 }
 
+// A private file stays private once wrapped or extracted, unless the caller chose the bits.
+TEST(BmpCodec, ANewOutputTakesTheSourcesPermissionBits) {
+    ScratchFolder folder;
+    WriteBytes(folder / "photo.jpg", RandomBytes(300));
+    fs::permissions(folder / "photo.jpg", fs::perms(0600));
+    ASSERT_EQ(WrapBmp(folder / "photo.jpg", folder / "photo.bmp").outcome, Outcome::Ok);
+    EXPECT_EQ(fs::status(folder / "photo.bmp").permissions(), fs::perms(0600));
+
+    fs::permissions(folder / "photo.bmp", fs::perms(0640));
+    ASSERT_EQ(ExtractBmp(folder / "photo.bmp", folder / "back.jpg").outcome, Outcome::Ok);
+    EXPECT_EQ(fs::status(folder / "back.jpg").permissions(), fs::perms(0640));
+
+    ASSERT_EQ(ExtractBmp(folder / "photo.bmp", folder / "chosen.jpg", {}, {.newFileMode = 0604}).outcome, Outcome::Ok);
+    EXPECT_EQ(fs::status(folder / "chosen.jpg").permissions(), fs::perms(0604));
+}
+
 TEST(BmpCodec, DottedStemCutsBackToTheLastDot) {
     const std::pair<std::u16string, std::optional<std::u16string>> cases[] = {
         {u"/data/photo.jpg", u"/data/photo."},
