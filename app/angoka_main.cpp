@@ -5,11 +5,15 @@
 #include <QLocale>
 #include <QStringList>
 #include <QTranslator>
+#include <csignal>
 
 #include "Form1.h"
 #include "QtRunTime.h"
 
 int main(int argc, char* argv[]) {
+    // Past a file-size limit, write(2) then fails with EFBIG, which is reported like any
+    // failed write, instead of the signal killing the program mid-way.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("angoka"));
     QApplication::setWindowIcon(angoka::Form1Icon());

@@ -72,7 +72,16 @@ void SourceFile::CheckUnchanged() const {
 }
 
 Result IoFailure(const FileError& error) {
-    return {Outcome::IoError, error.path(), error.code()};
+    const std::error_code& code = error.code();
+    Outcome outcome = Outcome::IoError;
+    if (code == std::errc::file_exists) {
+        outcome = Outcome::DestinationExists;
+    } else if (code == std::errc::is_a_directory) {
+        outcome = Outcome::DestinationIsFolder;
+    } else if (code == Errc::NotRegularFile) {
+        outcome = Outcome::DestinationNotFile;
+    }
+    return {outcome, error.path(), code};
 }
 
 Result CheckDestination(const std::filesystem::path& destination) {

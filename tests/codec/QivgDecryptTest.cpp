@@ -347,7 +347,7 @@ TEST_P(QivgCrafted, DecryptsOrRefusesWithoutWriting) {
 
     const OpenedQivg opened = OpenQivg({qivg, u"pw", kCraftKey, kCraftN});
     Outcome final = opened.result.outcome;
-    if (opened.result.ok()) final = WriteQivg(opened, folder / "out.bin").outcome;
+    if (opened.result.ok()) final = WriteQivg(opened, folder / "out.bin", {}, {.replace = true}).outcome;
     EXPECT_EQ(final, c.expected);
     if (c.expected == Outcome::Ok) {
         EXPECT_TRUE(ReadBytes(folder / "out.bin") == c.content);

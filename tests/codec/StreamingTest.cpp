@@ -120,7 +120,7 @@ TEST_P(Streaming, ChunkBoundarySizesReplaceTheDestinationExactly) {
         WriteBytes(output, RandomBytes(5000));  // longer than some outputs: must not leave a tail
         const auto names = folder.Names();
 
-        const Result r = op.run(source, output, {}, {});
+        const Result r = op.run(source, output, {}, {.replace = true});
         ASSERT_EQ(r.outcome, Outcome::Ok) << r.reason();
         op.verify(output, plain);
         EXPECT_EQ(folder.Names(), names);
@@ -169,7 +169,7 @@ TEST_P(Streaming, CancelLeavesTheDestinationAsItWas) {
             ++reports;
             if (when == When::FirstReport || done == total) cancel = true;
         };
-        const Outcome outcome = op.run(source, folder / "out", progress, {}).outcome;
+        const Outcome outcome = op.run(source, folder / "out", progress, {.replace = true}).outcome;
         EXPECT_TRUE(ReadBytes(source) == sourceBytes);
         EXPECT_EQ(folder.Names(), names);
         if (when == When::LastReport && outcome == Outcome::Ok) {
@@ -246,6 +246,34 @@ TEST_P(Streaming, ADestinationThatIsAFolderIsRefusedBeforeWriting) {
     }
 }
 
+TEST_P(Streaming, AnExistingFileOrANonFileIsRefusedBeforeWriting) {
+    const Operation& op = GetParam();
+    ScratchFolder folder;
+    const std::string plain = RandomBytes(1000);
+    const fs::path source = op.prepare(folder, plain);
+    WriteBytes(folder / "out", "previous");
+    ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0);
+    const auto names = folder.Names();
+    struct Case {
+        const char* destination;
+        bool replace;
+        Outcome expected;
+    };
+    const Case cases[] = {{"out", false, Outcome::DestinationExists},
+                          {"fifo", false, Outcome::DestinationNotFile},
+                          {"fifo", true, Outcome::DestinationNotFile}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.destination) + (c.replace ? " with consent" : ""));
+        const Result r = op.run(source, folder / c.destination, {}, {.replace = c.replace});
+        EXPECT_EQ(r.outcome, c.expected);
+        EXPECT_EQ(r.path, folder / c.destination);
+        EXPECT_EQ(folder.Names(), names);
+        EXPECT_EQ(ReadBytes(folder / "out"), "previous");
+    }
+    ASSERT_EQ(op.run(source, folder / "out", {}, {.replace = true}).outcome, Outcome::Ok);
+    op.verify(folder / "out", plain);
+}
+
 TEST_P(Streaming, MissingSourceOrFolderWritesNothing) {
     const Operation& op = GetParam();
     ScratchFolder folder;
@@ -276,7 +304,7 @@ TEST_P(Streaming, SourceAndDestinationMayBeTheSameFile) {
     const std::string plain = RandomBytes(2 * kChunkSize + 11);
     const fs::path source = op.prepare(folder, plain);
     const auto names = folder.Names();
-    ASSERT_EQ(op.run(source, source, {}, {}).outcome, Outcome::Ok);
+    ASSERT_EQ(op.run(source, source, {}, {.replace = true}).outcome, Outcome::Ok);
     op.verify(source, plain);
     EXPECT_EQ(folder.Names(), names);
 }

@@ -329,7 +329,7 @@ TEST_F(EncryptDecrypt, FileSystemFailuresNameThePathAndTheReason) {
 
     // A disk that fills up part-way: the destination keeps its old content, no temporary file.
     WriteFile(In("full.qivg"), "old");
-    OutputOptions full;
+    OutputOptions full{.replace = true};
     full.writer = [](int, const void*, std::size_t) -> ssize_t {
         errno = ENOSPC;
         return -1;

@@ -24,7 +24,7 @@ protected:
         WriteFile(In("src/big.bin"), Pattern(5 * 1024 * 1024 + 3));
         WriteFile(In("out/big.qivg"), "old");
         // Output waits until the run is cancelled, then writes normally.
-        OutputOptions held;
+        OutputOptions held{.replace = true};
         held.writer = [this](int fd, const void* data, std::size_t size) -> ssize_t {
             writerEntered = true;
             while (!form->CancelRequested()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -114,7 +114,7 @@ TEST_F(RunControl, ClosingDuringARunCancelsItCleanly) {
 }
 
 TEST_F(RunControl, ProgressReachesTheEnd) {
-    form->SetOutputOptions({});
+    form->SetOutputOptions({.replace = true});
     auto* bar = Child<QProgressBar>("RunProgress");
     QSignalSpy moved(bar, &QProgressBar::valueChanged);
     Run("Command2");
