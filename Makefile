@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 PREFIX ?= /usr/local
 
-.PHONY: all deps configure build test run bench screenshot fuzz format clean install
+.PHONY: all deps configure build test run bench screenshot fuzz format clean install package lint
 
 all: build
 
@@ -27,6 +27,14 @@ run: build
 # Installs the programs and their desktop files under PREFIX (DESTDIR is honoured too).
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The .deb, in the build folder.
+package: build
+	cmake --build $(BUILD) --target package
+
+lint: package
+	scripts/install-deps lint
+	lintian --info $(BUILD)/angoka_*.deb
 
 bench:
 	scripts/install-deps bench
