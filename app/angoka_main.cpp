@@ -17,6 +17,8 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("angoka"));
     QApplication::setWindowIcon(angoka::Form1Icon());
+    // Ties the window to its desktop entry, so Wayland desktops show the entry's name and icon.
+    QApplication::setDesktopFileName(QStringLiteral(ANGOKA_APP_ID));
     // The interface is Japanese whatever the desktop's language: Qt's own dialogs too, when
     // its translations are installed.
     QTranslator qtTexts;
