@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <sstream>
 
 #include "CliMessages.h"
@@ -230,6 +231,11 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     std::vector<std::pair<CLI::App*, Command>> commands;
     Build(app, options, commands);
 
+    // CLI11 would only say that a command is missing.
+    const auto named = [&args](const auto& command) { return command.first->get_name() == args[0]; };
+    if (!args.empty() && !args[0].starts_with("-") && std::none_of(commands.begin(), commands.end(), named)) {
+        return UsageError(std::string(kUnknownCommand) + args[0]);
+    }
     std::vector<const char*> argv{"qivg"};
     for (const std::string& arg : args) argv.push_back(arg.c_str());
     try {
