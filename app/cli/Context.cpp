@@ -16,15 +16,17 @@ WriteOptions Context::Writing() const {
     return writing;
 }
 
-Result Context::PrepareOutput(const std::filesystem::path& output) const {
+Result Context::PrepareOutput(const std::filesystem::path& output) {
+    namespace fs = std::filesystem;
     std::error_code ec;
-    if (!options.force && std::filesystem::exists(std::filesystem::symlink_status(output, ec))) {
-        return {Outcome::DestinationExists, output, {}};
+    if (!options.force && fs::exists(fs::symlink_status(output, ec))) return {Outcome::DestinationExists, output, {}};
+    for (fs::path folder = output.parent_path(); !folder.empty() && !fs::exists(folder, ec);
+         folder = folder.parent_path()) {
+        madeFolders_.insert(madeFolders_.begin(), folder);
+        if (folder == folder.parent_path()) break;
     }
-    const std::filesystem::path folder = output.parent_path();
-    if (!folder.empty() && !std::filesystem::is_directory(folder, ec)) {
-        std::filesystem::create_directories(folder, ec);
-        if (ec) return {Outcome::IoError, folder, ec};
+    for (const fs::path& folder : madeFolders_) {
+        if (!fs::create_directory(folder, ec) && ec) return {Outcome::IoError, folder, ec};
     }
     return {};
 }
@@ -35,7 +37,12 @@ void Context::Finish(const FileJob& job, const Result& result, const std::string
         reporter.Success();
     } else {
         reporter.Failure(job.input, result, addition);
+        std::error_code ec;
+        for (auto folder = madeFolders_.rbegin(); folder != madeFolders_.rend(); ++folder) {
+            std::filesystem::remove(*folder, ec);  // only while empty
+        }
     }
+    madeFolders_.clear();
 }
 
 }  // namespace angoka::cli

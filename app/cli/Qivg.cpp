@@ -87,7 +87,7 @@ int RunFiles(const Options& options, const Console& console, Reporter& reporter,
 
     ProgressLine progressLine(console.err, console.errIsTerminal && !options.quiet);
     Context context{options, console, reporter, progressLine, cancel,
-                    options.NeedsPassword() ? ReadPassword(options, console, cancel) : std::u16string(), {}};
+                    options.NeedsPassword() ? ReadPassword(options, console, cancel) : std::u16string()};
     for (const FileJob& job : jobs) {
         if (cancel.load()) break;
         RunOne(context, job);
