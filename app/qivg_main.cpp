@@ -16,14 +16,13 @@ void RequestStop(int) { stopRequested.store(true); }
 int main(int argc, char* argv[]) {
     // A file-size limit ends a write with EFBIG and a message, not a killed process.
     std::signal(SIGXFSZ, SIG_IGN);
-    // No SA_RESTART: Ctrl-C interrupts a password prompt's read too.
     struct sigaction action {};
     action.sa_handler = RequestStop;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
 
-    angoka::cli::TtyTerminal terminal;
+    angoka::cli::TtyTerminal terminal(stopRequested);
     const angoka::cli::Console console = angoka::cli::ProcessConsole(&terminal);
     return angoka::cli::RunQivg({argv + 1, argv + argc}, console, stopRequested);
 }
