@@ -98,7 +98,8 @@ public:
 
     void Password(CLI::App* command) {
         Text(command, "--password-file", options_.passwordFile,
-             "パスワードをこのファイルの1行目から読みます (- は標準入力)")
+             "パスワードをこのファイルの1行目から読みます (- は標準入力。それが端末なら\n"
+             "表示せずに尋ねます)")
             ->option_text("FILE");
     }
 

@@ -80,8 +80,10 @@ std::string FirstLine(std::string_view bytes) {
 }
 
 std::u16string ReadPassword(const Options& options, const Console& console, const std::atomic<bool>& cancel) {
-    const std::u16string password = FromUtf8(options.passwordFile ? FromPasswordFile(*options.passwordFile, console)
-                                                                  : FromTerminal(options, console, cancel));
+    // "-" on a terminal means the user types it: then it is asked without echo.
+    const bool fromFile = options.passwordFile && !(*options.passwordFile == "-" && console.inIsTerminal);
+    const std::u16string password =
+        FromUtf8(fromFile ? FromPasswordFile(*options.passwordFile, console) : FromTerminal(options, console, cancel));
     // Only encryption needs a password the file can hold; an unusable one simply never
     // matches when decrypting.
     const Outcome check = options.command == Command::Encrypt ? CheckPassword(password)

@@ -1,6 +1,7 @@
 #pragma once
-// Where the password comes from: the first line of --password-file (or of standard input),
-// else the terminal, without echo. Never from the command line, where `ps` would show it.
+// Where the password comes from: the first line of --password-file (or of standard input,
+// unless that is a terminal), else the terminal, without echo. Never from the command line,
+// where `ps` would show it.
 #include <atomic>
 #include <string>
 #include <string_view>

@@ -41,6 +41,16 @@ TEST_F(PasswordInput, DashReadsStandardInput) {
     EXPECT_EQ(run.status, 0) << run.err;
 }
 
+TEST_F(PasswordInput, DashOnATerminalIsAskedWithoutEcho) {
+    cli_.inIsTerminal = true;
+    cli_.withTerminal = true;
+    cli_.terminal.answers = {"pw", "pw"};
+    cli_.stdinBytes = "typed with echo\n";
+    EXPECT_EQ(cli_.Run({"encrypt", "--password-file", "-", S(dir_ / "a.txt")}).status, 0);
+    EXPECT_EQ(cli_.terminal.prompts.size(), 2u);
+    EXPECT_EQ(Decrypt(PasswordFile("pw")).status, 0);
+}
+
 TEST_F(PasswordInput, TerminalIsAskedTwiceWhenEncrypting) {
     cli_.withTerminal = true;
     cli_.terminal.answers = {"pw", "pw"};
