@@ -9,7 +9,9 @@ namespace {
 std::atomic<bool> stopRequested{false};
 static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
 
-void RequestStop(int) { stopRequested.store(true); }
+void RequestStop(int) {
+    stopRequested.store(true);
+}
 
 }  // namespace
 

@@ -25,7 +25,8 @@ inline constexpr std::string_view kUnknownCommand = "知らないコマンドで
 inline constexpr std::string_view kOutputNeedsOneFile = "-o は FILE が一つ (-r なし) のときだけ使えます";
 inline constexpr std::string_view kNameNeedsOneFile = "--name は FILE が一つ (-r なし) のときだけ使えます";
 inline constexpr std::string_view kOutputExcludesOutputDir = "-o と -d は一緒に使えません";
-inline constexpr std::string_view kFindSettingsExcludesSettings = "--find-settings と -k、-n は一緒に使えません";
+inline constexpr std::string_view kFindSettingsExcludesSettings =
+    "--find-settings と -k、-n は一緒に使えません";
 inline constexpr std::string_view kStdoutOnlyForDecrypt = "-o - (標準出力) は decrypt でだけ使えます";
 inline constexpr std::string_view kStdoutIsTerminal =
     "標準出力が端末のため書き出しません: パイプかファイルへ向けてください";
@@ -42,7 +43,9 @@ inline std::string SettingsText(const QivgSettings& settings) {
     return "内部変化数 " + std::to_string(settings.inKey) + "、暗号化回数 " + std::to_string(settings.rounds);
 }
 // --find-settings chose these.
-inline std::string SettingsUsedText(const QivgSettings& settings) { return SettingsText(settings) + " で一致しました"; }
+inline std::string SettingsUsedText(const QivgSettings& settings) {
+    return SettingsText(settings) + " で一致しました";
+}
 // Added to a wrong password's message when the finder knows better.
 inline std::string SettingsHintText(const QivgSettings& settings) {
     return " (" + SettingsText(settings) + " なら一致します: --find-settings で復号できます)";

@@ -119,7 +119,6 @@ private:
     Options& options_;
 };
 
-
 // Sets up every command with the options it takes; `commands` learns which is which.
 void Build(CLI::App& app, Options& options, std::vector<std::pair<CLI::App*, Command>>& commands) {
     auto formatter = app.get_formatter();
@@ -148,10 +147,11 @@ void Build(CLI::App& app, Options& options, std::vector<std::pair<CLI::App*, Com
     b.Password(encrypt);
     b.Files(encrypt);
 
-    CLI::App* decrypt = b.Command("decrypt",
-                                  "各 FILE を復号して、中に保存された名前で FILE と同じフォルダに書きます。\n"
-                                  "その名前が安全なファイル名でないときや --no-stored-name のときは、FILE から\n"
-                                  ".qivg を除いた名前 (.qivg で終わらなければ FILE.out) にします");
+    CLI::App* decrypt =
+        b.Command("decrypt",
+                  "各 FILE を復号して、中に保存された名前で FILE と同じフォルダに書きます。\n"
+                  "その名前が安全なファイル名でないときや --no-stored-name のときは、FILE から\n"
+                  ".qivg を除いた名前 (.qivg で終わらなければ FILE.out) にします");
     b.Settings(decrypt, sameAsEncrypt);
     decrypt->add_flag("--no-stored-name", options.noStoredName, "中に保存された名前を使いません");
     b.Output(decrypt,
@@ -162,9 +162,10 @@ void Build(CLI::App& app, Options& options, std::vector<std::pair<CLI::App*, Com
     b.FindSettings(decrypt);
     b.Files(decrypt);
 
-    CLI::App* test = b.Command("test",
-                               "各 FILE を復号できるか確かめます。何も書きません。良いファイルごとに標準出力に\n"
-                               "「FILE: OK (保存された名前, 内容の大きさ バイト)」の行を書きます");
+    CLI::App* test =
+        b.Command("test",
+                  "各 FILE を復号できるか確かめます。何も書きません。良いファイルごとに標準出力に\n"
+                  "「FILE: OK (保存された名前, 内容の大きさ バイト)」の行を書きます");
     b.Settings(test, sameAsEncrypt);
     b.Common(test, " *.qivg ");
     b.Password(test);
@@ -181,7 +182,8 @@ void Build(CLI::App& app, Options& options, std::vector<std::pair<CLI::App*, Com
     CLI::App* extract = b.Command("extract",
                                   "各 FILE の先頭 118 バイトを除いた残りを、名前の最後の「.」までに EXT を\n"
                                   "付けた名前で書きます (photo.bmp → photo.qivg)");
-    extract->add_option("--ext", options.extension, "付ける拡張子 (既定 qivg、「.」は不要)")->option_text("EXT");
+    extract->add_option("--ext", options.extension, "付ける拡張子 (既定 qivg、「.」は不要)")
+        ->option_text("EXT");
     b.Output(extract, "出力先 (FILE が一つのときだけ)");
     b.Common(extract, " *.bmp ");
     b.Files(extract);
@@ -255,7 +257,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             parsed = command;
         }
     }
-    if (const std::string_view problem = UsageProblem(options, *parsed); !problem.empty()) return UsageError(problem);
+    if (const std::string_view problem = UsageProblem(options, *parsed); !problem.empty())
+        return UsageError(problem);
     return {std::move(options), kExitOk, {}, {}};
 }
 

@@ -13,18 +13,18 @@ enum class Command { Encrypt, Decrypt, Test, Wrap, Extract };
 struct Options {
     Command command = Command::Encrypt;
     std::vector<std::string> files;
-    std::int32_t inKey = 0;                 // -k
-    std::int32_t rounds = 1;                // -n
-    std::optional<std::string> name;        // --name
-    bool noStoredName = false;              // --no-stored-name
-    std::optional<std::string> output;      // -o; "-" is standard output
-    std::optional<std::string> outputDir;   // -d
-    bool recursive = false;                 // -r
-    bool force = false;                     // -f
-    bool quiet = false;                     // -q
+    std::int32_t inKey = 0;                   // -k
+    std::int32_t rounds = 1;                  // -n
+    std::optional<std::string> name;          // --name
+    bool noStoredName = false;                // --no-stored-name
+    std::optional<std::string> output;        // -o; "-" is standard output
+    std::optional<std::string> outputDir;     // -d
+    bool recursive = false;                   // -r
+    bool force = false;                       // -f
+    bool quiet = false;                       // -q
     std::optional<std::string> passwordFile;  // --password-file; "-" is standard input
-    bool findSettings = false;              // --find-settings
-    std::string extension = "qivg";         // --ext
+    bool findSettings = false;                // --find-settings
+    std::string extension = "qivg";           // --ext
 
     bool ToStandardOutput() const { return output && *output == "-"; }
     bool NeedsPassword() const { return command != Command::Wrap && command != Command::Extract; }

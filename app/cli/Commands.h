@@ -21,7 +21,11 @@ class Context {
 public:
     Context(const Options& options, const Console& console, Reporter& reporter, ProgressLine& progressLine,
             const std::atomic<bool>& cancel, std::u16string password)
-        : options(options), console(console), reporter(reporter), progressLine(progressLine), cancel(cancel),
+        : options(options),
+          console(console),
+          reporter(reporter),
+          progressLine(progressLine),
+          cancel(cancel),
           password(std::move(password)) {}
 
     const Options& options;

@@ -19,7 +19,8 @@ WriteOptions Context::Writing() const {
 Result Context::PrepareOutput(const std::filesystem::path& output) {
     namespace fs = std::filesystem;
     std::error_code ec;
-    if (!options.force && fs::exists(fs::symlink_status(output, ec))) return {Outcome::DestinationExists, output, {}};
+    if (!options.force && fs::exists(fs::symlink_status(output, ec)))
+        return {Outcome::DestinationExists, output, {}};
     for (fs::path folder = output.parent_path(); !folder.empty() && !fs::exists(folder, ec);
          folder = folder.parent_path()) {
         madeFolders_.insert(madeFolders_.begin(), folder);

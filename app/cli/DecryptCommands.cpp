@@ -21,7 +21,8 @@ std::optional<OpenedQivg> OpenJudged(Context& context, const FileJob& job) {
     if (options.findSettings) {
         const FoundSettings found = FindSettings(job.input, context.password);
         if (!found.result.ok() || found.settings.empty()) {
-            context.Finish(job, found.result.ok() ? Result{Outcome::WrongPassword, job.input, {}} : found.result);
+            context.Finish(job,
+                           found.result.ok() ? Result{Outcome::WrongPassword, job.input, {}} : found.result);
             return std::nullopt;
         }
         settings = found.settings.front();
@@ -42,7 +43,8 @@ std::optional<OpenedQivg> OpenJudged(Context& context, const FileJob& job) {
 
 std::filesystem::path OutputOf(const Context& context, const FileJob& job, const OpenedQivg& opened) {
     if (context.options.output) return *context.options.output;
-    if (opened.safeName && !context.options.noStoredName) return job.outputFolder / PathFromText(*opened.safeName);
+    if (opened.safeName && !context.options.noStoredName)
+        return job.outputFolder / PathFromText(*opened.safeName);
     return job.outputFolder / PlainNameOf(job.input.filename().native());
 }
 

@@ -5,9 +5,9 @@
 namespace angoka::cli {
 namespace {
 
-constexpr char kQivgSuffix[] = ".qivg";
-
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char Lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 }  // namespace
 
@@ -25,7 +25,8 @@ bool HasSuffix(const std::string& name, const std::string& suffix) {
 
 std::string PlainNameOf(const std::string& name) {
     const std::string suffix = kQivgSuffix;
-    if (name.size() > suffix.size() && HasSuffix(name, suffix)) return name.substr(0, name.size() - suffix.size());
+    if (name.size() > suffix.size() && HasSuffix(name, suffix))
+        return name.substr(0, name.size() - suffix.size());
     return name + ".out";
 }
 

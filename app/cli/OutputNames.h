@@ -4,6 +4,9 @@
 
 namespace angoka::cli {
 
+inline constexpr char kQivgSuffix[] = ".qivg";
+inline constexpr char kBmpSuffix[] = ".bmp";
+
 // The name cut back to and including its last ".", or the name plus "." when it has no dot
 // but a leading one: "a.b.c" -> "a.b.", "README" -> "README.", ".bashrc" -> ".bashrc.".
 std::string DottedStemOf(const std::string& name);

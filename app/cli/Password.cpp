@@ -65,7 +65,8 @@ std::string Ask(Terminal& terminal, std::string_view prompt, const std::atomic<b
 }
 
 std::string FromTerminal(const Options& options, const Console& console, const std::atomic<bool>& cancel) {
-    if (!console.terminal || !console.terminal->Available()) throw RunError{kExitUsage, std::string(kNoPasswordSource)};
+    if (!console.terminal || !console.terminal->Available())
+        throw RunError{kExitUsage, std::string(kNoPasswordSource)};
     std::string password = Ask(*console.terminal, kPasswordPrompt, cancel);
     if (options.command == Command::Encrypt && Ask(*console.terminal, kConfirmPrompt, cancel) != password) {
         throw RunError{kExitUsage, std::string(kConfirmMismatch)};
@@ -82,8 +83,8 @@ std::string FirstLine(std::string_view bytes) {
 std::u16string ReadPassword(const Options& options, const Console& console, const std::atomic<bool>& cancel) {
     // "-" on a terminal means the user types it: then it is asked without echo.
     const bool fromFile = options.passwordFile && !(*options.passwordFile == "-" && console.inIsTerminal);
-    const std::u16string password =
-        FromUtf8(fromFile ? FromPasswordFile(*options.passwordFile, console) : FromTerminal(options, console, cancel));
+    const std::u16string password = FromUtf8(fromFile ? FromPasswordFile(*options.passwordFile, console)
+                                                      : FromTerminal(options, console, cancel));
     // Only encryption needs a password the file can hold; an unusable one simply never
     // matches when decrypting.
     const Outcome check = options.command == Command::Encrypt ? CheckPassword(password)

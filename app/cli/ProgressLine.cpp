@@ -26,7 +26,8 @@ void ProgressLine::Report(std::uint64_t done, std::uint64_t total) {
     if (now - drawn_ < kInterval) return;
     drawn_ = now;
     const double seconds = std::chrono::duration<double>(now - started_).count();
-    const double percent = total == 0 ? 100.0 : 100.0 * static_cast<double>(done) / static_cast<double>(total);
+    const double percent =
+        total == 0 ? 100.0 : 100.0 * static_cast<double>(done) / static_cast<double>(total);
     char figures[64];
     std::snprintf(figures, sizeof figures, ": %3.0f%% %.1f MB/s", percent,
                   seconds > 0 ? static_cast<double>(done) / seconds / 1e6 : 0.0);

@@ -14,27 +14,29 @@ namespace angoka::cli {
 namespace fs = std::filesystem;
 namespace {
 
-constexpr char kQivgSuffix[] = ".qivg";
-constexpr char kBmpSuffix[] = ".bmp";
-
 // What a command takes from a folder walked with -r: decrypt and test the .qivg files,
 // extract the .bmp ones; encrypt and wrap everything else, so a second run over the same
 // tree does not wrap its own outputs again.
 bool TakesFromFolder(Command command, const fs::path& file) {
     const std::string name = file.filename().native();
     switch (command) {
-        case Command::Encrypt: return !HasSuffix(name, kQivgSuffix);
+        case Command::Encrypt:
+            return !HasSuffix(name, kQivgSuffix);
         case Command::Decrypt:
-        case Command::Test: return HasSuffix(name, kQivgSuffix);
-        case Command::Wrap: return !HasSuffix(name, kBmpSuffix);
-        case Command::Extract: return HasSuffix(name, kBmpSuffix);
+        case Command::Test:
+            return HasSuffix(name, kQivgSuffix);
+        case Command::Wrap:
+            return !HasSuffix(name, kBmpSuffix);
+        case Command::Extract:
+            return HasSuffix(name, kBmpSuffix);
     }
     return false;
 }
 
 // Refuses, before anything is asked or written, what cannot work for any file.
 void CheckBeforeStart(const Options& options, const Console& console) {
-    if (options.ToStandardOutput() && console.outIsTerminal) throw RunError{kExitUsage, std::string(kStdoutIsTerminal)};
+    if (options.ToStandardOutput() && console.outIsTerminal)
+        throw RunError{kExitUsage, std::string(kStdoutIsTerminal)};
     if (options.name) {
         // The engine's own check of a stored name, on a request that passes every other one.
         EncryptRequest probe;
@@ -61,7 +63,8 @@ bool CheckInput(Context& context, const FileJob& job) {
     }
     if (!fs::is_regular_file(status)) {
         const bool unreadable = ec && ec != std::errc::no_such_file_or_directory;
-        context.Finish(job, unreadable ? Result{Outcome::IoError, job.input, ec} : Result{Outcome::SourceMissing, job.input, {}});
+        context.Finish(job, unreadable ? Result{Outcome::IoError, job.input, ec}
+                                       : Result{Outcome::SourceMissing, job.input, {}});
         return false;
     }
     return true;
@@ -70,15 +73,21 @@ bool CheckInput(Context& context, const FileJob& job) {
 void RunOne(Context& context, const FileJob& job) {
     if (!CheckInput(context, job)) return;
     switch (context.options.command) {
-        case Command::Encrypt: return EncryptOne(context, job);
-        case Command::Decrypt: return DecryptOne(context, job);
-        case Command::Test: return TestOne(context, job);
-        case Command::Wrap: return WrapOne(context, job);
-        case Command::Extract: return ExtractOne(context, job);
+        case Command::Encrypt:
+            return EncryptOne(context, job);
+        case Command::Decrypt:
+            return DecryptOne(context, job);
+        case Command::Test:
+            return TestOne(context, job);
+        case Command::Wrap:
+            return WrapOne(context, job);
+        case Command::Extract:
+            return ExtractOne(context, job);
     }
 }
 
-int RunFiles(const Options& options, const Console& console, Reporter& reporter, const std::atomic<bool>& cancel) {
+int RunFiles(const Options& options, const Console& console, Reporter& reporter,
+             const std::atomic<bool>& cancel) {
     CheckBeforeStart(options, console);
     const std::vector<FileJob> jobs = ListFiles(
         {options.files, options.recursive, options.outputDir,
@@ -86,8 +95,10 @@ int RunFiles(const Options& options, const Console& console, Reporter& reporter,
     if (jobs.empty()) return kExitOk;  // an empty folder under -r: nothing to do
 
     ProgressLine progressLine(console.err, console.errIsTerminal && !options.quiet);
-    Context context{options, console, reporter, progressLine, cancel,
-                    options.NeedsPassword() ? ReadPassword(options, console, cancel) : std::u16string()};
+    Context context{
+        options,  console,
+        reporter, progressLine,
+        cancel,   options.NeedsPassword() ? ReadPassword(options, console, cancel) : std::u16string()};
     for (const FileJob& job : jobs) {
         if (cancel.load()) break;
         RunOne(context, job);

@@ -30,13 +30,17 @@ void Reporter::Note(const std::filesystem::path& file, std::string_view message)
     if (!quiet_) Line(file.native() + ": " + std::string(message));
 }
 
-void Reporter::RunMessage(std::string_view message) { Line(message); }
+void Reporter::RunMessage(std::string_view message) {
+    Line(message);
+}
 
 void Reporter::Summary() {
     if (!quiet_ && handled_ > 1) Line(SummaryText(handled_, succeeded_));
 }
 
-bool Reporter::Interrupted() const { return status_ == kExitInterrupted; }
+bool Reporter::Interrupted() const {
+    return status_ == kExitInterrupted;
+}
 
 void Reporter::Line(std::string_view text) {
     WriteText(console_.err, std::string(kProgramName) + ": " + std::string(text) + "\n");

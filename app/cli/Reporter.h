@@ -17,7 +17,10 @@ class Reporter {
 public:
     Reporter(const Console& console, bool quiet) : console_(console), quiet_(quiet) {}
 
-    void Success() { ++succeeded_; ++handled_; }
+    void Success() {
+        ++succeeded_;
+        ++handled_;
+    }
     // A file that failed; `file` unless the result names the file concerned.
     void Failure(const std::filesystem::path& file, const Result& result, std::string_view addition = {});
     void Failure(const std::filesystem::path& file, int status, std::string_view message);

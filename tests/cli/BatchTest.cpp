@@ -33,8 +33,8 @@ TEST_F(Batch, OneFailingFileDoesNotStopTheOthers) {
     fs::remove(dir_ / "1.txt");
     fs::remove(dir_ / "2.txt");
 
-    const CliRun run = Run({"decrypt", S(dir_ / "1.txt.qivg"), S(dir_ / "missing.qivg"), S(dir_ / "damaged.qivg"),
-                            S(dir_ / "2.txt.qivg")});
+    const CliRun run = Run({"decrypt", S(dir_ / "1.txt.qivg"), S(dir_ / "missing.qivg"),
+                            S(dir_ / "damaged.qivg"), S(dir_ / "2.txt.qivg")});
     EXPECT_EQ(run.status, 1) << "the first failure's status";
     EXPECT_EQ(ReadBytes(dir_ / "1.txt"), "1.txt");
     EXPECT_EQ(ReadBytes(dir_ / "2.txt"), "2.txt");
@@ -43,7 +43,8 @@ TEST_F(Batch, OneFailingFileDoesNotStopTheOthers) {
                            "qivg: 4 件中 2 件成功、2 件失敗\n");
 
     fs::remove(dir_ / "1.txt");
-    const CliRun reversed = Run({"decrypt", S(dir_ / "damaged.qivg"), S(dir_ / "missing.qivg"), S(dir_ / "1.txt.qivg")});
+    const CliRun reversed =
+        Run({"decrypt", S(dir_ / "damaged.qivg"), S(dir_ / "missing.qivg"), S(dir_ / "1.txt.qivg")});
     EXPECT_EQ(reversed.status, 4);
     EXPECT_TRUE(fs::exists(dir_ / "1.txt"));
 }
@@ -57,9 +58,9 @@ TEST_F(Batch, QuietLeavesOutTheSummaryButNotTheErrors) {
 
 TEST_F(Batch, RecursiveEncryptTakesEveryFileButQivgOnes) {
     MakeEncryptedTree();
-    EXPECT_EQ(NamesIn(dir_ / "tree"),
-              (std::set<std::string>{"a.txt", "a.txt.qivg", "sub", "sub/c.txt", "sub/c.txt.qivg", "sub/notes.bin",
-                                     "sub/deeper", "sub/deeper/d.txt", "sub/deeper/d.txt.qivg"}));
+    EXPECT_EQ(NamesIn(dir_ / "tree"), (std::set<std::string>{"a.txt", "a.txt.qivg", "sub", "sub/c.txt",
+                                                             "sub/c.txt.qivg", "sub/notes.bin", "sub/deeper",
+                                                             "sub/deeper/d.txt", "sub/deeper/d.txt.qivg"}));
     // A second run meets only outputs that exist: refused, nothing written, no .qivg.qivg.
     const CliRun again = Run({"encrypt", "-r", S(dir_ / "tree" / "sub" / "deeper")});
     EXPECT_EQ(again.status, 1);

@@ -56,7 +56,8 @@ TEST_F(Bmp, ShortFileIsDamagedAndWritesNothing) {
     WriteBytes(dir_ / "short.bmp", std::string(117, 'x'));
     const CliRun run = cli_.Run({"extract", S(dir_ / "short.bmp")});
     EXPECT_EQ(run.status, 4);
-    EXPECT_EQ(run.err, "qivg: " + S(dir_ / "short.bmp") + ": ファイルが118バイトより短いため、データを取り出せませんでした\n");
+    EXPECT_EQ(run.err, "qivg: " + S(dir_ / "short.bmp") +
+                           ": ファイルが118バイトより短いため、データを取り出せませんでした\n");
     EXPECT_EQ(dir_.Names(), std::set<std::string>{"short.bmp"});
 }
 

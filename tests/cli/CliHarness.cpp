@@ -28,7 +28,8 @@ public:
         std::string bytes;
         char buffer[65536];
         ::lseek(fd(), 0, SEEK_SET);
-        for (ssize_t got; (got = ::read(fd(), buffer, sizeof buffer)) > 0;) bytes.append(buffer, static_cast<std::size_t>(got));
+        for (ssize_t got; (got = ::read(fd(), buffer, sizeof buffer)) > 0;)
+            bytes.append(buffer, static_cast<std::size_t>(got));
         return bytes;
     }
 
@@ -82,14 +83,15 @@ std::string CliTest::PasswordFile(const std::string& password, const std::string
 void CliTest::EncryptWithCli(const fs::path& file, const std::string& password, int inKey, int rounds) {
     const std::string passwordFile = (dir_ / "encrypt-password.txt").string();
     WriteBytes(passwordFile, password + "\n");
-    const CliRun run = cli_.Run({"encrypt", "-f", "--password-file", passwordFile, "-k", std::to_string(inKey), "-n",
-                                 std::to_string(rounds), file.string()});
+    const CliRun run = cli_.Run({"encrypt", "-f", "--password-file", passwordFile, "-k",
+                                 std::to_string(inKey), "-n", std::to_string(rounds), file.string()});
     ASSERT_EQ(run.status, 0) << run.err;
     fs::remove(passwordFile);
 }
 
-void CliTest::EncryptWithEngine(const fs::path& source, const fs::path& destination, const std::u16string& password,
-                                const std::u16string& storedName, int inKey, int rounds) {
+void CliTest::EncryptWithEngine(const fs::path& source, const fs::path& destination,
+                                const std::u16string& password, const std::u16string& storedName, int inKey,
+                                int rounds) {
     ConsoleRunTime random;
     EncryptRequest request{source, destination, password, storedName, inKey, {}};
     for (int i = 0; i < rounds + 3; ++i) request.rounds.push_back(DrawRoundKey(random));

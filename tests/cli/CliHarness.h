@@ -60,8 +60,9 @@ protected:
     // `qivg encrypt` of `file` under `password` with -k and -n; expects success.
     void EncryptWithCli(const fs::path& file, const std::string& password, int inKey = 0, int rounds = 1);
     // A .qivg file made by the engine, storing any name.
-    void EncryptWithEngine(const fs::path& source, const fs::path& destination, const std::u16string& password,
-                           const std::u16string& storedName, int inKey = 0, int rounds = 1);
+    void EncryptWithEngine(const fs::path& source, const fs::path& destination,
+                           const std::u16string& password, const std::u16string& storedName, int inKey = 0,
+                           int rounds = 1);
     std::string S(const fs::path& path) const { return path.string(); }
 
     ScratchFolder dir_;

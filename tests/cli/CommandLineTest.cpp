@@ -14,7 +14,9 @@ struct UsageCase {
     const char* says;  // part of the message
 };
 
-void PrintTo(const UsageCase& c, std::ostream* os) { *os << c.label; }
+void PrintTo(const UsageCase& c, std::ostream* os) {
+    *os << c.label;
+}
 
 class UsageError : public CliTest, public ::testing::WithParamInterface<UsageCase> {};
 
@@ -24,7 +26,9 @@ TEST_P(UsageError, EndsWithStatusTwoAndWritesNothing) {
     const std::string pw = PasswordFile("pw");
     std::vector<std::string> args;
     for (const std::string& arg : GetParam().args) {
-        args.push_back(arg == "PW" ? pw : arg.size() == 1 && (arg == "a" || arg == "b") ? S(dir_ / arg) : arg);
+        args.push_back(arg == "PW"                                     ? pw
+                       : arg.size() == 1 && (arg == "a" || arg == "b") ? S(dir_ / arg)
+                                                                       : arg);
     }
     const auto before = dir_.Names();
     const CliRun run = cli_.Run(args);
@@ -42,32 +46,36 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"rounds_zero", {"encrypt", "-n", "0", "--password-file", "PW", "a"}, "0"},
         UsageCase{"rounds_above", {"encrypt", "--rounds", "31", "--password-file", "PW", "a"}, "31"},
         UsageCase{"inkey_not_a_number", {"test", "-k", "x", "--password-file", "PW", "a"}, "x"},
-        UsageCase{"stdout_for_encrypt", {"encrypt", "-o", "-", "--password-file", "PW", "a"}, "decrypt でだけ"},
+        UsageCase{
+            "stdout_for_encrypt", {"encrypt", "-o", "-", "--password-file", "PW", "a"}, "decrypt でだけ"},
         UsageCase{"stdout_for_wrap", {"wrap", "-o", "-", "a"}, "decrypt でだけ"},
         UsageCase{"stdout_for_extract", {"extract", "-o", "-", "a"}, "decrypt でだけ"},
         UsageCase{"output_with_two_files", {"wrap", "-o", "out", "a", "b"}, "-o は FILE が一つ"},
-        UsageCase{"output_with_recursive", {"decrypt", "-r", "-o", "out", "--password-file", "PW", "a"},
+        UsageCase{"output_with_recursive",
+                  {"decrypt", "-r", "-o", "out", "--password-file", "PW", "a"},
                   "-o は FILE が一つ"},
         UsageCase{"output_and_output_dir", {"wrap", "-o", "out", "-d", "dir", "a"}, "-o と -d"},
-        UsageCase{"name_with_two_files", {"encrypt", "--name", "n", "--password-file", "PW", "a", "b"},
+        UsageCase{"name_with_two_files",
+                  {"encrypt", "--name", "n", "--password-file", "PW", "a", "b"},
                   "--name は FILE が一つ"},
         UsageCase{"empty_extension", {"extract", "--ext", "", "a"}, "--ext"},
         UsageCase{"extension_with_slash", {"extract", "--ext", "x/y", "a"}, "--ext"},
-        UsageCase{"find_settings_with_inkey", {"decrypt", "--find-settings", "-k", "1", "--password-file", "PW", "a"},
+        UsageCase{"find_settings_with_inkey",
+                  {"decrypt", "--find-settings", "-k", "1", "--password-file", "PW", "a"},
                   "--find-settings と -k"},
-        UsageCase{"find_settings_with_rounds", {"test", "--find-settings", "-n", "2", "--password-file", "PW", "a"},
+        UsageCase{"find_settings_with_rounds",
+                  {"test", "--find-settings", "-n", "2", "--password-file", "PW", "a"},
                   "--find-settings と -k"},
         UsageCase{"stdin_as_file", {"decrypt", "--password-file", "PW", "-"}, "./-"},
         UsageCase{"option_of_another_command", {"test", "-o", "out", "--password-file", "PW", "a"}, "-o"},
         UsageCase{"password_on_command_line", {"decrypt", "--password", "pw", "a"}, "--password"},
         UsageCase{"no_command", {}, "使い方が正しくありません"},
-        UsageCase{"unknown_command", {"compress", "a"}, "compress"},
-        UsageCase{"no_file", {"wrap"}, "FILE"}),
+        UsageCase{"unknown_command", {"compress", "a"}, "compress"}, UsageCase{"no_file", {"wrap"}, "FILE"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST(CommandLine, TakesNegativeNumbersAndTheLongForms) {
-    const auto line = cli::ParseCommandLine({"decrypt", "-k", "-3", "--rounds=30", "--no-stored-name", "-f", "-q",
-                                             "--password-file", "p", "--", "-x.qivg"});
+    const auto line = cli::ParseCommandLine({"decrypt", "-k", "-3", "--rounds=30", "--no-stored-name", "-f",
+                                             "-q", "--password-file", "p", "--", "-x.qivg"});
     ASSERT_TRUE(line.options) << line.err;
     EXPECT_EQ(line.options->command, cli::Command::Decrypt);
     EXPECT_EQ(line.options->inKey, -3);
@@ -86,15 +94,18 @@ TEST(CommandLine, VersionIsTheProjects) {
 
 // Every option a command takes, as the manual pages and scripts spell it.
 const std::map<std::string, std::vector<std::string>> kOptionsOf = {
-    {"encrypt", {"-k,--inkey", "-n,--rounds", "--name", "-o,--output", "-d,--output-dir", "-r,--recursive",
-                 "-f,--force", "-q,--quiet", "--password-file", "-h,--help"}},
-    {"decrypt", {"-k,--inkey", "-n,--rounds", "--no-stored-name", "-o,--output", "-d,--output-dir",
-                 "-r,--recursive", "-f,--force", "-q,--quiet", "--password-file", "--find-settings", "-h,--help"}},
-    {"test", {"-k,--inkey", "-n,--rounds", "-r,--recursive", "-q,--quiet", "--password-file", "--find-settings",
-              "-h,--help"}},
+    {"encrypt",
+     {"-k,--inkey", "-n,--rounds", "--name", "-o,--output", "-d,--output-dir", "-r,--recursive", "-f,--force",
+      "-q,--quiet", "--password-file", "-h,--help"}},
+    {"decrypt",
+     {"-k,--inkey", "-n,--rounds", "--no-stored-name", "-o,--output", "-d,--output-dir", "-r,--recursive",
+      "-f,--force", "-q,--quiet", "--password-file", "--find-settings", "-h,--help"}},
+    {"test",
+     {"-k,--inkey", "-n,--rounds", "-r,--recursive", "-q,--quiet", "--password-file", "--find-settings",
+      "-h,--help"}},
     {"wrap", {"-o,--output", "-d,--output-dir", "-r,--recursive", "-f,--force", "-q,--quiet", "-h,--help"}},
-    {"extract", {"--ext", "-o,--output", "-d,--output-dir", "-r,--recursive", "-f,--force", "-q,--quiet",
-                 "-h,--help"}},
+    {"extract",
+     {"--ext", "-o,--output", "-d,--output-dir", "-r,--recursive", "-f,--force", "-q,--quiet", "-h,--help"}},
 };
 
 TEST(CommandLine, EachCommandsHelpNamesEachOfItsOptions) {

@@ -69,10 +69,12 @@ TEST_F(EncryptDecrypt, WithoutStoredNameTheFileLosesQivgOrGainsOut) {
     ASSERT_EQ(Run({"encrypt", S(dir_ / "in" / "a.txt")}).status, 0);
     fs::copy_file(dir_ / "in" / "a.txt.qivg", dir_ / "in" / "b.QIVG");
     fs::copy_file(dir_ / "in" / "a.txt.qivg", dir_ / "in" / "c.dat");
-    const CliRun run = Run({"decrypt", "--no-stored-name", "-d", S(dir_ / "out"), S(dir_ / "in" / "a.txt.qivg"),
-                            S(dir_ / "in" / "b.QIVG"), S(dir_ / "in" / "c.dat")});
+    const CliRun run =
+        Run({"decrypt", "--no-stored-name", "-d", S(dir_ / "out"), S(dir_ / "in" / "a.txt.qivg"),
+             S(dir_ / "in" / "b.QIVG"), S(dir_ / "in" / "c.dat")});
     EXPECT_EQ(run.status, 0) << run.err;
-    for (const char* name : {"a.txt", "b", "c.dat.out"}) EXPECT_EQ(ReadBytes(dir_ / "out" / name), content_) << name;
+    for (const char* name : {"a.txt", "b", "c.dat.out"})
+        EXPECT_EQ(ReadBytes(dir_ / "out" / name), content_) << name;
 }
 
 // A stored name that is no plain file name is never used, nor a folder made from it.
@@ -122,7 +124,8 @@ TEST_F(EncryptDecrypt, MissingInputAndFolderAreFailures) {
     EXPECT_EQ(missing.err, "qivg: " + S(dir_ / "none.txt") + ": ファイルが見つかりません\n");
     const CliRun folder = Run({"decrypt", S(dir_ / "folder")});
     EXPECT_EQ(folder.status, 1);
-    EXPECT_NE(folder.err.find("フォルダです (中のファイルを処理するには -r"), std::string::npos) << folder.err;
+    EXPECT_NE(folder.err.find("フォルダです (中のファイルを処理するには -r"), std::string::npos)
+        << folder.err;
     EXPECT_TRUE(fs::is_empty(dir_ / "folder"));
 }
 
@@ -158,7 +161,8 @@ TEST_F(EncryptDecrypt, StandardOutputDamagedPartWayEndsWithStatusFour) {
 
     const CliRun run = Run({"decrypt", "-o", "-", S(dir_ / "big.qivg")});
     EXPECT_EQ(run.status, 4);
-    EXPECT_EQ(run.err, "qivg: " + S(dir_ / "big.qivg") + ": ファイルの内容が壊れているため復号できませんでした\n");
+    EXPECT_EQ(run.err,
+              "qivg: " + S(dir_ / "big.qivg") + ": ファイルの内容が壊れているため復号できませんでした\n");
     EXPECT_GE(run.out.size(), std::size_t{1} << 20);
     EXPECT_LT(run.out.size(), big.size());
     EXPECT_EQ(run.out, big.substr(0, run.out.size()));
@@ -174,11 +178,11 @@ TEST_F(EncryptDecrypt, TestWritesALinePerGoodFileAndNoFile) {
     WriteBytes(dir_ / "in" / "junk.qivg", RandomBytes(300, 9));
     const auto before = NamesIn(dir_ / "in");
 
-    const CliRun run = Run({"test", S(dir_ / "in" / "a.txt.qivg"), S(dir_ / "in" / "junk.qivg"),
-                            S(dir_ / "in" / "empty.qivg")});
+    const CliRun run = Run(
+        {"test", S(dir_ / "in" / "a.txt.qivg"), S(dir_ / "in" / "junk.qivg"), S(dir_ / "in" / "empty.qivg")});
     EXPECT_EQ(run.status, 3);
-    EXPECT_EQ(run.out, S(dir_ / "in" / "a.txt.qivg") + ": OK (a.txt, 5000 バイト)\n" + S(dir_ / "in" / "empty.qivg") +
-                           ": OK (名前 (1).txt, 0 バイト)\n");
+    EXPECT_EQ(run.out, S(dir_ / "in" / "a.txt.qivg") + ": OK (a.txt, 5000 バイト)\n" +
+                           S(dir_ / "in" / "empty.qivg") + ": OK (名前 (1).txt, 0 バイト)\n");
     EXPECT_EQ(run.err, "qivg: " + S(dir_ / "in" / "junk.qivg") + ": パスワードが一致しません\n" +
                            "qivg: 3 件中 2 件成功、1 件失敗\n");
     EXPECT_EQ(NamesIn(dir_ / "in"), before);
@@ -189,8 +193,9 @@ TEST_F(EncryptDecrypt, TestWritesALinePerGoodFileAndNoFile) {
 }
 
 TEST_F(EncryptDecrypt, PayloadErrorSaysOnlyThatDecryptionFailed) {
-    const CliRun run = cli_.Run({"decrypt", "--password-file", PasswordFile("pw"), "-k", "4", "-n", "2", "-d",
-                                 S(dir_ / "out"), std::string(ANGOKA_VECTORS_DIR) + "/crafted_payload_is_Error.qivg"});
+    const CliRun run =
+        cli_.Run({"decrypt", "--password-file", PasswordFile("pw"), "-k", "4", "-n", "2", "-d",
+                  S(dir_ / "out"), std::string(ANGOKA_VECTORS_DIR) + "/crafted_payload_is_Error.qivg"});
     EXPECT_EQ(run.status, 3);
     EXPECT_TRUE(run.err.ends_with(": 復号に失敗しました\n")) << run.err;
     EXPECT_FALSE(fs::exists(dir_ / "out"));

@@ -17,7 +17,9 @@ protected:
         args.push_back(S(dir_ / "a.txt.qivg"));
         return cli_.Run(args);
     }
-    std::string Message(const std::string& text) const { return "qivg: " + S(dir_ / "a.txt.qivg") + ": " + text + "\n"; }
+    std::string Message(const std::string& text) const {
+        return "qivg: " + S(dir_ / "a.txt.qivg") + ": " + text + "\n";
+    }
 };
 
 TEST_F(Finder, WrongSettingsNameTheRightOnes) {
@@ -53,7 +55,8 @@ TEST_F(Finder, WrongPasswordFindsNothing) {
 }
 
 TEST_F(Finder, MissingFileIsReportedAsMissing) {
-    const CliRun run = cli_.Run({"decrypt", "--find-settings", "--password-file", PasswordFile("pw"), S(dir_ / "none")});
+    const CliRun run =
+        cli_.Run({"decrypt", "--find-settings", "--password-file", PasswordFile("pw"), S(dir_ / "none")});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "qivg: " + S(dir_ / "none") + ": ファイルが見つかりません\n");
 }

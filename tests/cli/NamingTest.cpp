@@ -8,8 +8,8 @@ namespace {
 
 TEST(Naming, DottedStemCutsTheNameNeverTheFolder) {
     const std::pair<const char*, const char*> cases[] = {
-        {"a.b.c", "a.b."},         {"photo.jpg", "photo."},   {"README", "README."},
-        {".bashrc", ".bashrc."},   {".a.b", ".a."},           {"x.", "x."},
+        {"a.b.c", "a.b."},       {"photo.jpg", "photo."}, {"README", "README."},
+        {".bashrc", ".bashrc."}, {".a.b", ".a."},         {"x.", "x."},
         {"例え.txt", "例え."},
     };
     for (const auto& [name, stem] : cases) EXPECT_EQ(DottedStemOf(name), stem) << name;
@@ -17,8 +17,9 @@ TEST(Naming, DottedStemCutsTheNameNeverTheFolder) {
 
 TEST(Naming, PlainNameDropsQivgInAnyCaseOrAddsOut) {
     const std::pair<const char*, const char*> cases[] = {
-        {"a.txt.qivg", "a.txt"}, {"A.QIVG", "A"},        {"a.Qivg", "a"},         {"a.bin", "a.bin.out"},
-        {"qivg", "qivg.out"},    {".qivg", ".qivg.out"}, {"a.qivg.x", "a.qivg.x.out"},
+        {"a.txt.qivg", "a.txt"},      {"A.QIVG", "A"},      {"a.Qivg", "a"},
+        {"a.bin", "a.bin.out"},       {"qivg", "qivg.out"}, {".qivg", ".qivg.out"},
+        {"a.qivg.x", "a.qivg.x.out"},
     };
     for (const auto& [name, plain] : cases) EXPECT_EQ(PlainNameOf(name), plain) << name;
 }

@@ -7,8 +7,8 @@ namespace {
 
 TEST(Password, FirstLineEndsAtAnyLineEnd) {
     const std::pair<std::string, std::string> cases[] = {
-        {"pw\r\nrest", "pw"}, {"pw\nrest", "pw"}, {"pw\rrest", "pw"}, {"pw", "pw"},
-        {"", ""},             {"\r\npw", ""},     {" p w\t\n", " p w\t"},
+        {"pw\r\nrest", "pw"}, {"pw\nrest", "pw"},     {"pw\rrest", "pw"}, {"pw", "pw"}, {"", ""},
+        {"\r\npw", ""},       {" p w\t\n", " p w\t"},
     };
     for (const auto& [bytes, line] : cases) EXPECT_EQ(cli::FirstLine(bytes), line) << bytes;
 }
@@ -18,7 +18,8 @@ protected:
     PasswordInput() { WriteBytes(dir_ / "a.txt", "secret content"); }
     // encrypt a.txt, then decrypt it under the password from `passwordFile`.
     CliRun Decrypt(const std::string& passwordFile) {
-        return cli_.Run({"decrypt", "-o", S(dir_ / "out.txt"), "--password-file", passwordFile, S(dir_ / "a.txt.qivg")});
+        return cli_.Run(
+            {"decrypt", "-o", S(dir_ / "out.txt"), "--password-file", passwordFile, S(dir_ / "a.txt.qivg")});
     }
 };
 
@@ -79,7 +80,9 @@ struct RefusedCase {
     const char* says;
 };
 
-void PrintTo(const RefusedCase& c, std::ostream* os) { *os << c.label; }
+void PrintTo(const RefusedCase& c, std::ostream* os) {
+    *os << c.label;
+}
 
 class RefusedPassword : public PasswordInput, public ::testing::WithParamInterface<RefusedCase> {};
 

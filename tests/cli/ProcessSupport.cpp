@@ -109,16 +109,21 @@ bool PtyProcess::ReadSome(int timeoutMs) {
 bool PtyProcess::WaitFor(const std::string& text, std::chrono::milliseconds timeout) {
     const auto end = std::chrono::steady_clock::now() + timeout;
     while (screen_.find(text) == std::string::npos) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
         // Nothing more within the time left, or the child's side closed.
         if (left.count() <= 0 || !ReadSome(static_cast<int>(left.count()))) return false;
     }
     return true;
 }
 
-void PtyProcess::Type(const std::string& keys) { (void)!::write(master_, keys.data(), keys.size()); }
+void PtyProcess::Type(const std::string& keys) {
+    (void)!::write(master_, keys.data(), keys.size());
+}
 
-void PtyProcess::Signal(int signal) { ::kill(pid_, signal); }
+void PtyProcess::Signal(int signal) {
+    ::kill(pid_, signal);
+}
 
 int PtyProcess::Wait() {
     while (ReadSome(100)) {

@@ -37,7 +37,8 @@ TEST_F(Process, ExitStatuses) {
         const ProcessRun run = RunProcess(c.args, "pw\n");
         EXPECT_EQ(run.status, c.status) << c.args.front() << " " << c.args.back() << "\n" << run.err;
     }
-    EXPECT_EQ(RunProcess({"decrypt", "--password-file", "-", "-o", "-", S(dir_ / "a.qivg")}, "pw\r\n").out, "content");
+    EXPECT_EQ(RunProcess({"decrypt", "--password-file", "-", "-o", "-", S(dir_ / "a.qivg")}, "pw\r\n").out,
+              "content");
 }
 
 TEST_F(Process, NoTerminalAndNoPasswordFileIsAUsageError) {
@@ -115,7 +116,8 @@ TEST(QivgProgram, LinksNoQt) {
     ASSERT_NE(pipe, nullptr);
     std::string dynamic;
     char buffer[4096];
-    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) dynamic.append(buffer, got);
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        dynamic.append(buffer, got);
     ASSERT_EQ(::pclose(pipe), 0) << "readelf failed";
     EXPECT_NE(dynamic.find("(NEEDED)"), std::string::npos) << dynamic;
     EXPECT_EQ(dynamic.find("Qt"), std::string::npos) << dynamic;

@@ -15,7 +15,9 @@ struct Vector {
     std::string id, qivg, plain, password, inKey, rounds, storedName, expected;
 };
 
-void PrintTo(const Vector& v, std::ostream* os) { *os << v.id; }
+void PrintTo(const Vector& v, std::ostream* os) {
+    *os << v.id;
+}
 
 std::vector<Vector> LoadVectors() {
     std::vector<Vector> rows;
@@ -26,8 +28,8 @@ std::vector<Vector> LoadVectors() {
         if (line.empty()) continue;
         std::istringstream fields(line);
         Vector v;
-        for (std::string* field : {&v.id, &v.qivg, &v.plain, &v.password, &v.inKey, &v.rounds, &v.storedName,
-                                   &v.expected}) {
+        for (std::string* field :
+             {&v.id, &v.qivg, &v.plain, &v.password, &v.inKey, &v.rounds, &v.storedName, &v.expected}) {
             std::getline(fields, *field, '\t');
         }
         rows.push_back(v);
@@ -39,7 +41,9 @@ const std::map<std::string, int> kStatusOf = {{"ok", 0},        {"wrong_password
                                               {"too_short", 4}, {"truncated", 4},      {"odd_length", 4},
                                               {"bad_hex", 4}};
 
-TEST(CliVectors, TableIsThere) { EXPECT_GE(LoadVectors().size(), 20u) << "no vectors in " << kVectors; }
+TEST(CliVectors, TableIsThere) {
+    EXPECT_GE(LoadVectors().size(), 20u) << "no vectors in " << kVectors;
+}
 
 class CliVector : public CliTest, public ::testing::WithParamInterface<Vector> {};
 
