@@ -2,7 +2,6 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
-#include <sstream>
 
 #include "CliMessages.h"
 #include "ExitStatus.h"
