@@ -1,0 +1,28 @@
+// wrap and extract: the BMP disguise put on and taken off, named from the file's dotted stem.
+#include "BmpCodec.h"
+#include "Commands.h"
+#include "OutputNames.h"
+
+namespace angoka::cli {
+namespace {
+
+std::filesystem::path OutputOf(const Context& context, const FileJob& job, const std::string& extension) {
+    if (context.options.output) return *context.options.output;
+    return job.outputFolder / (DottedStemOf(job.input.filename().native()) + extension);
+}
+
+}  // namespace
+
+void WrapOne(Context& context, const FileJob& job) {
+    const std::filesystem::path output = OutputOf(context, job, "bmp");
+    if (Result prepared = context.PrepareOutput(output); !prepared.ok()) return context.Finish(job, prepared);
+    context.Finish(job, WrapBmp(job.input, output, context.ProgressFor(job), context.Writing()));
+}
+
+void ExtractOne(Context& context, const FileJob& job) {
+    const std::filesystem::path output = OutputOf(context, job, context.options.extension);
+    if (Result prepared = context.PrepareOutput(output); !prepared.ok()) return context.Finish(job, prepared);
+    context.Finish(job, ExtractBmp(job.input, output, context.ProgressFor(job), context.Writing()));
+}
+
+}  // namespace angoka::cli

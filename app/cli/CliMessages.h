@@ -1,0 +1,65 @@
+#pragma once
+// The texts only qivg shows (UTF-8). What qivg shares with the window comes from the engine's
+// Messages.h.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "QivgCodec.h"
+
+namespace angoka::cli {
+
+inline constexpr std::string_view kProgramName = "qivg";
+
+// Password input.
+inline constexpr std::string_view kPasswordPrompt = "パスワード: ";
+inline constexpr std::string_view kConfirmPrompt = "パスワード(確認): ";
+inline constexpr std::string_view kConfirmMismatch = "確認用のパスワードが一致しません";
+inline constexpr std::string_view kNoPasswordSource =
+    "パスワードを尋ねる端末がありません: --password-file でパスワードのファイルを指定してください";
+
+// Usage errors.
+inline constexpr std::string_view kUsagePrefix = "使い方が正しくありません: ";
+inline constexpr std::string_view kUsageHint = "使い方は qivg --help で表示されます";
+inline constexpr std::string_view kUnknownCommand = "知らないコマンドです: ";
+inline constexpr std::string_view kOutputNeedsOneFile = "-o は FILE が一つ (-r なし) のときだけ使えます";
+inline constexpr std::string_view kNameNeedsOneFile = "--name は FILE が一つ (-r なし) のときだけ使えます";
+inline constexpr std::string_view kOutputExcludesOutputDir = "-o と -d は一緒に使えません";
+inline constexpr std::string_view kFindSettingsExcludesSettings =
+    "--find-settings と -k、-n は一緒に使えません";
+inline constexpr std::string_view kStdoutOnlyForDecrypt = "-o - (標準出力) は decrypt でだけ使えます";
+inline constexpr std::string_view kStdoutIsTerminal =
+    "標準出力が端末のため書き出しません: パイプかファイルへ向けてください";
+inline constexpr std::string_view kBadExtension = "--ext には空でなく / を含まない拡張子を指定してください";
+inline constexpr std::string_view kStdinIsNoFile =
+    "標準入力 (-) は FILE に使えません (- という名前のファイルは ./- と指定してください)";
+
+// Files.
+inline constexpr std::string_view kIsFolder = "フォルダです (中のファイルを処理するには -r を付けてください)";
+inline constexpr std::string_view kStandardOutput = "標準出力";
+
+// "内部変化数 3、暗号化回数 5"
+inline std::string SettingsText(const QivgSettings& settings) {
+    return "内部変化数 " + std::to_string(settings.inKey) + "、暗号化回数 " + std::to_string(settings.rounds);
+}
+// --find-settings chose these.
+inline std::string SettingsUsedText(const QivgSettings& settings) {
+    return SettingsText(settings) + " で一致しました";
+}
+// Added to a wrong password's message when the finder knows better.
+inline std::string SettingsHintText(const QivgSettings& settings) {
+    return " (" + SettingsText(settings) + " なら一致します: --find-settings で復号できます)";
+}
+
+// The line `test` writes for a good file: "a.qivg: OK (a.txt, 1234 バイト)".
+inline std::string TestedLine(const std::string& file, const std::string& storedName, std::uint64_t bytes) {
+    return file + ": OK (" + storedName + ", " + std::to_string(bytes) + " バイト)\n";
+}
+
+// The last line of a run over several files: "3 件中 2 件成功、1 件失敗".
+inline std::string SummaryText(int total, int succeeded) {
+    return std::to_string(total) + " 件中 " + std::to_string(succeeded) + " 件成功、" +
+           std::to_string(total - succeeded) + " 件失敗";
+}
+
+}  // namespace angoka::cli

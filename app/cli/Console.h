@@ -1,0 +1,38 @@
+#pragma once
+// What qivg sees of the world besides its files: the three standard streams as descriptors,
+// whether each is a terminal, and the user's terminal for password prompts. The program fills
+// it from the process (ProcessConsole); tests fill it with files and a scripted terminal.
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace angoka::cli {
+
+// The user's terminal (the controlling terminal, never standard input), for password prompts.
+class Terminal {
+public:
+    virtual ~Terminal() = default;
+    // Whether there is a terminal to ask.
+    virtual bool Available() = 0;
+    // Shows `prompt`, reads one line without echoing it and puts the terminal back as it was.
+    // Nothing when the read was interrupted (Ctrl-C) or failed.
+    virtual std::optional<std::string> ReadSecret(std::string_view prompt) = 0;
+};
+
+struct Console {
+    int in = 0;
+    int out = 1;
+    int err = 2;
+    bool inIsTerminal = false;
+    bool outIsTerminal = false;
+    bool errIsTerminal = false;
+    Terminal* terminal = nullptr;  // none: there is no terminal to ask
+};
+
+// The process's own standard streams, with `terminal` for prompts.
+Console ProcessConsole(Terminal* terminal);
+
+// Writes all of `text` to `fd`; a stream that cannot take it (a closed pipe) is given up on.
+void WriteText(int fd, std::string_view text);
+
+}  // namespace angoka::cli

@@ -1,0 +1,86 @@
+// decrypt and test: open the file under the user's settings (or the finder's), then write
+// its content to a file or standard output, or only check it.
+#include <optional>
+
+#include "CliMessages.h"
+#include "Commands.h"
+#include "OutputNames.h"
+#include "Paths.h"
+#include "QivgCodec.h"
+#include "Utf.h"
+
+namespace angoka::cli {
+namespace {
+
+// Opens the file under -k/-n, or under the first settings the finder gives with
+// --find-settings. A wrong password's message names settings that would match. Nothing
+// when the file was reported as failed.
+std::optional<OpenedQivg> OpenJudged(Context& context, const FileJob& job) {
+    const Options& options = context.options;
+    QivgSettings settings{options.inKey, options.rounds};
+    if (options.findSettings) {
+        const FoundSettings found = FindSettings(job.input, context.password);
+        if (!found.result.ok() || found.settings.empty()) {
+            context.Finish(job,
+                           found.result.ok() ? Result{Outcome::WrongPassword, job.input, {}} : found.result);
+            return std::nullopt;
+        }
+        settings = found.settings.front();
+        context.reporter.Note(job.input, SettingsUsedText(settings));
+    }
+    OpenedQivg opened = OpenQivg({job.input, context.password, settings.inKey, settings.rounds});
+    if (opened.result.ok() && context.cancel.load()) opened.result = {Outcome::Cancelled, job.input, {}};
+    if (opened.result.ok()) return opened;
+
+    std::string hint;
+    if (opened.result.outcome == Outcome::WrongPassword && !options.findSettings) {
+        const FoundSettings found = FindSettings(job.input, context.password);
+        if (found.result.ok() && !found.settings.empty()) hint = SettingsHintText(found.settings.front());
+    }
+    context.Finish(job, opened.result, hint);
+    return std::nullopt;
+}
+
+std::filesystem::path OutputOf(const Context& context, const FileJob& job, const OpenedQivg& opened) {
+    if (context.options.output) return *context.options.output;
+    if (opened.safeName && !context.options.noStoredName)
+        return job.outputFolder / PathFromText(*opened.safeName);
+    return job.outputFolder / PlainNameOf(job.input.filename().native());
+}
+
+// A stored name comes from the file: its control characters are not sent to the terminal.
+std::string Printable(const std::u16string& name) {
+    std::u16string shown = name;
+    for (char16_t& c : shown) {
+        if (c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0)) c = u'?';
+    }
+    return ToUtf8(shown);
+}
+
+}  // namespace
+
+void DecryptOne(Context& context, const FileJob& job) {
+    const std::optional<OpenedQivg> opened = OpenJudged(context, job);
+    if (!opened) return;
+    if (context.options.ToStandardOutput()) {
+        // Bytes that went out stay out: damage found later ends the run with its message.
+        return context.Finish(job, StreamQivg(*opened, context.console.out, context.ProgressFor(job)));
+    }
+    const std::filesystem::path output = OutputOf(context, job, *opened);
+    if (Result prepared = context.PrepareOutput(output); !prepared.ok()) return context.Finish(job, prepared);
+    context.Finish(job, WriteQivg(*opened, output, context.ProgressFor(job), context.Writing()));
+}
+
+void TestOne(Context& context, const FileJob& job) {
+    const std::optional<OpenedQivg> opened = OpenJudged(context, job);
+    if (!opened) return;
+    std::uint64_t bytes = 0;
+    const Result checked = StreamQivg(*opened, -1, context.ProgressFor(job), &bytes);
+    context.Finish(job, checked);
+    if (checked.ok() && !context.options.quiet) {
+        WriteText(context.console.out,
+                  TestedLine(job.input.native(), Printable(opened->storedName.value_or(u"")), bytes));
+    }
+}
+
+}  // namespace angoka::cli

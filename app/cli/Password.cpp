@@ -1,0 +1,97 @@
+#include "Password.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "CliMessages.h"
+#include "Errors.h"
+#include "ExitStatus.h"
+#include "Messages.h"
+#include "QivgCodec.h"
+#include "RunError.h"
+#include "Utf.h"
+
+namespace angoka::cli {
+namespace {
+
+RunError FileFailure(const std::string& name, int error) {
+    return {kExitFailure, name + ": " + ToUtf8(OutcomeText(Outcome::IoError)) + "。" + ToUtf8(kReasonLabel) +
+                              ToUtf8(ReasonText(SystemError(error)))};
+}
+
+// Reads from `fd` until the first line end or the end; the rest is never needed.
+std::string ReadFirstLine(int fd, const std::string& name) {
+    std::string bytes;
+    char buffer[4096];
+    while (bytes.find_first_of("\r\n") == std::string::npos) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) throw FileFailure(name, errno);
+        if (got == 0) break;
+        bytes.append(buffer, static_cast<std::size_t>(got));
+    }
+    return FirstLine(bytes);
+}
+
+// A UTF-8 byte order mark, which some editors put first, is no part of a password: the
+// narrow character set has no form for it, so no file could hold such a password.
+std::string WithoutByteOrderMark(std::string line) {
+    if (line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);
+    return line;
+}
+
+std::string FromPasswordFile(const std::string& path, const Console& console) {
+    if (path == "-") return WithoutByteOrderMark(ReadFirstLine(console.in, path));
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw FileFailure(path, errno);
+    try {
+        std::string line = ReadFirstLine(fd, path);
+        ::close(fd);
+        return WithoutByteOrderMark(std::move(line));
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+}
+
+std::string Ask(Terminal& terminal, std::string_view prompt, const std::atomic<bool>& cancel) {
+    std::optional<std::string> answer;
+    if (!cancel.load()) answer = terminal.ReadSecret(prompt);
+    if (cancel.load()) throw RunError{kExitInterrupted, ToUtf8(kCancelled)};
+    if (!answer) throw RunError{kExitUsage, std::string(kNoPasswordSource)};
+    return *answer;
+}
+
+std::string FromTerminal(const Options& options, const Console& console, const std::atomic<bool>& cancel) {
+    if (!console.terminal || !console.terminal->Available())
+        throw RunError{kExitUsage, std::string(kNoPasswordSource)};
+    std::string password = Ask(*console.terminal, kPasswordPrompt, cancel);
+    if (options.command == Command::Encrypt && Ask(*console.terminal, kConfirmPrompt, cancel) != password) {
+        throw RunError{kExitUsage, std::string(kConfirmMismatch)};
+    }
+    return password;
+}
+
+}  // namespace
+
+std::string FirstLine(std::string_view bytes) {
+    return std::string(bytes.substr(0, bytes.find_first_of("\r\n")));
+}
+
+std::u16string ReadPassword(const Options& options, const Console& console, const std::atomic<bool>& cancel) {
+    // "-" on a terminal means the user types it: then it is asked without echo.
+    const bool fromFile = options.passwordFile && !(*options.passwordFile == "-" && console.inIsTerminal);
+    const std::u16string password = FromUtf8(fromFile ? FromPasswordFile(*options.passwordFile, console)
+                                                      : FromTerminal(options, console, cancel));
+    // Only encryption needs a password the file can hold; an unusable one simply never
+    // matches when decrypting.
+    const Outcome check = options.command == Command::Encrypt ? CheckPassword(password)
+                          : password.empty()                  ? Outcome::EmptyPassword
+                                                              : Outcome::Ok;
+    if (check != Outcome::Ok) throw RunError{ExitStatusFor(check), ToUtf8(OutcomeText(check))};
+    return password;
+}
+
+}  // namespace angoka::cli

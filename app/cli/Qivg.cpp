@@ -1,0 +1,132 @@
+#include "Qivg.h"
+
+#include "CliMessages.h"
+#include "Commands.h"
+#include "ExitStatus.h"
+#include "Messages.h"
+#include "OutputNames.h"
+#include "Password.h"
+#include "QivgCodec.h"
+#include "RunError.h"
+#include "Utf.h"
+
+namespace angoka::cli {
+namespace fs = std::filesystem;
+namespace {
+
+// What a command takes from a folder walked with -r: decrypt and test the .qivg files,
+// extract the .bmp ones; encrypt and wrap everything else, so a second run over the same
+// tree does not wrap its own outputs again.
+bool TakesFromFolder(Command command, const fs::path& file) {
+    const std::string name = file.filename().native();
+    switch (command) {
+        case Command::Encrypt:
+            return !HasSuffix(name, kQivgSuffix);
+        case Command::Decrypt:
+        case Command::Test:
+            return HasSuffix(name, kQivgSuffix);
+        case Command::Wrap:
+            return !HasSuffix(name, kBmpSuffix);
+        case Command::Extract:
+            return HasSuffix(name, kBmpSuffix);
+    }
+    return false;
+}
+
+// Refuses, before anything is asked or written, what cannot work for any file.
+void CheckBeforeStart(const Options& options, const Console& console) {
+    if (options.ToStandardOutput() && console.outIsTerminal)
+        throw RunError{kExitUsage, std::string(kStdoutIsTerminal)};
+    if (options.name) {
+        // The engine's own check of a stored name, on a request that passes every other one.
+        EncryptRequest probe;
+        probe.password = u"x";
+        probe.storedName = FromUtf8(*options.name);
+        probe.rounds.resize(3);
+        if (const Outcome check = CheckEncryptRequest(probe); check != Outcome::Ok) {
+            throw RunError{kExitUsage, ToUtf8(OutcomeText(check))};
+        }
+    }
+}
+
+// Refuses an input that is no file before the command looks at it.
+bool CheckInput(Context& context, const FileJob& job) {
+    if (job.listError) {
+        context.Finish(job, {Outcome::IoError, job.input, job.listError});
+        return false;
+    }
+    std::error_code ec;
+    const fs::file_status status = fs::status(job.input, ec);
+    if (fs::is_directory(status)) {
+        context.reporter.Failure(job.input, kExitFailure, kIsFolder);
+        return false;
+    }
+    if (!fs::is_regular_file(status)) {
+        const bool unreadable = ec && ec != std::errc::no_such_file_or_directory;
+        context.Finish(job, unreadable ? Result{Outcome::IoError, job.input, ec}
+                                       : Result{Outcome::SourceMissing, job.input, {}});
+        return false;
+    }
+    return true;
+}
+
+void RunOne(Context& context, const FileJob& job) {
+    if (!CheckInput(context, job)) return;
+    switch (context.options.command) {
+        case Command::Encrypt:
+            return EncryptOne(context, job);
+        case Command::Decrypt:
+            return DecryptOne(context, job);
+        case Command::Test:
+            return TestOne(context, job);
+        case Command::Wrap:
+            return WrapOne(context, job);
+        case Command::Extract:
+            return ExtractOne(context, job);
+    }
+}
+
+int RunFiles(const Options& options, const Console& console, Reporter& reporter,
+             const std::atomic<bool>& cancel) {
+    CheckBeforeStart(options, console);
+    const std::vector<FileJob> jobs = ListFiles(
+        {options.files, options.recursive, options.outputDir,
+         [command = options.command](const fs::path& file) { return TakesFromFolder(command, file); }});
+    if (jobs.empty()) return kExitOk;  // an empty folder under -r: nothing to do
+
+    ProgressLine progressLine(console.err, console.errIsTerminal && !options.quiet);
+    Context context{
+        options,  console,
+        reporter, progressLine,
+        cancel,   options.NeedsPassword() ? ReadPassword(options, console, cancel) : std::u16string()};
+    for (const FileJob& job : jobs) {
+        if (cancel.load()) break;
+        RunOne(context, job);
+    }
+    if (cancel.load()) {
+        if (!reporter.Interrupted()) reporter.RunMessage(ToUtf8(kCancelled));
+        return kExitInterrupted;
+    }
+    reporter.Summary();
+    return reporter.Status();
+}
+
+}  // namespace
+
+int RunQivg(const std::vector<std::string>& args, const Console& console, const std::atomic<bool>& cancel) {
+    const CommandLine line = ParseCommandLine(args);
+    if (!line.options) {
+        WriteText(console.out, line.out);
+        WriteText(console.err, line.err);
+        return line.status;
+    }
+    Reporter reporter(console, line.options->quiet);
+    try {
+        return RunFiles(*line.options, console, reporter, cancel);
+    } catch (const RunError& error) {
+        reporter.RunMessage(error.message);
+        return error.status;
+    }
+}
+
+}  // namespace angoka::cli

@@ -1,0 +1,77 @@
+// wrap and extract: names from the file's dotted stem, the header, --ext, and a file too
+// short to hold a header.
+#include "BmpCodec.h"
+#include "CliHarness.h"
+
+namespace angoka::testing {
+namespace {
+
+class Bmp : public CliTest {
+protected:
+    std::string Header() const {
+        const auto& header = BmpHeader();
+        return std::string(header.begin(), header.end());
+    }
+};
+
+TEST_F(Bmp, WrapNamesFromTheFilesNameAlone) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"a.b.c", "a.b.bmp"}, {"README", "README.bmp"}, {".bashrc", ".bashrc.bmp"}};
+    fs::create_directories(dir_ / "my.dir");
+    for (const auto& [name, wrapped] : cases) {
+        WriteBytes(dir_ / "my.dir" / name, name);
+        const CliRun run = cli_.Run({"wrap", S(dir_ / "my.dir" / name)});
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(ReadBytes(dir_ / "my.dir" / wrapped), Header() + name) << "never in the parent folder";
+    }
+    EXPECT_EQ(dir_.Names(), std::set<std::string>{"my.dir"});
+}
+
+TEST_F(Bmp, ExtractTakesEverythingAfterTheHeaderUnderExt) {
+    WriteBytes(dir_ / "photo.jpg", "jpeg bytes");
+    ASSERT_EQ(cli_.Run({"wrap", S(dir_ / "photo.jpg")}).status, 0);
+    fs::remove(dir_ / "photo.jpg");
+    ASSERT_EQ(cli_.Run({"extract", "--ext", "jpg", S(dir_ / "photo.bmp")}).status, 0);
+    EXPECT_EQ(ReadBytes(dir_ / "photo.jpg"), "jpeg bytes");
+
+    const CliRun byDefault = cli_.Run({"extract", "-d", S(dir_ / "out"), S(dir_ / "photo.bmp")});
+    EXPECT_EQ(byDefault.status, 0) << byDefault.err;
+    EXPECT_EQ(ReadBytes(dir_ / "out" / "photo.qivg"), "jpeg bytes");
+}
+
+TEST_F(Bmp, OutputOptionAndForce) {
+    WriteBytes(dir_ / "a", "a");
+    ASSERT_EQ(cli_.Run({"wrap", "-o", S(dir_ / "picture"), S(dir_ / "a")}).status, 0);
+    EXPECT_EQ(ReadBytes(dir_ / "picture"), Header() + "a");
+    WriteBytes(dir_ / "a.qivg", "old");
+    EXPECT_EQ(cli_.Run({"extract", S(dir_ / "picture")}).status, 0) << "picture. + qivg";
+    EXPECT_EQ(ReadBytes(dir_ / "picture.qivg"), "a");
+    EXPECT_EQ(cli_.Run({"extract", "-o", S(dir_ / "a.qivg"), S(dir_ / "picture")}).status, 1);
+    EXPECT_EQ(ReadBytes(dir_ / "a.qivg"), "old");
+    EXPECT_EQ(cli_.Run({"extract", "-f", "-o", S(dir_ / "a.qivg"), S(dir_ / "picture")}).status, 0);
+    EXPECT_EQ(ReadBytes(dir_ / "a.qivg"), "a");
+}
+
+TEST_F(Bmp, ShortFileIsDamagedAndWritesNothing) {
+    WriteBytes(dir_ / "short.bmp", std::string(117, 'x'));
+    const CliRun run = cli_.Run({"extract", S(dir_ / "short.bmp")});
+    EXPECT_EQ(run.status, 4);
+    EXPECT_EQ(run.err, "qivg: " + S(dir_ / "short.bmp") +
+                           ": ファイルが118バイトより短いため、データを取り出せませんでした\n");
+    EXPECT_EQ(dir_.Names(), std::set<std::string>{"short.bmp"});
+}
+
+TEST_F(Bmp, RecursiveWrapSkipsBitmapsAndExtractTakesOnlyThem) {
+    fs::create_directories(dir_ / "t" / "sub");
+    WriteBytes(dir_ / "t" / "sub" / "x.txt", "x");
+    WriteBytes(dir_ / "t" / "y.bmp", Header() + "y");
+    ASSERT_EQ(cli_.Run({"wrap", "-r", "-d", S(dir_ / "w"), S(dir_ / "t")}).status, 0);
+    EXPECT_EQ(NamesIn(dir_ / "w"), (std::set<std::string>{"sub", "sub/x.bmp"}));
+
+    ASSERT_EQ(cli_.Run({"extract", "-r", "--ext", "out", S(dir_ / "t")}).status, 0);
+    EXPECT_EQ(NamesIn(dir_ / "t"), (std::set<std::string>{"sub", "sub/x.txt", "y.bmp", "y.out"}));
+    EXPECT_EQ(ReadBytes(dir_ / "t" / "y.out"), "y");
+}
+
+}  // namespace
+}  // namespace angoka::testing

@@ -1,0 +1,205 @@
+// encrypt, decrypt and test on single files: where outputs go, what is written, what is not.
+#include "CliHarness.h"
+#include "Utf.h"
+
+namespace angoka::testing {
+namespace {
+
+class EncryptDecrypt : public CliTest {
+protected:
+    EncryptDecrypt() : content_(RandomBytes(5000, 3)) {
+        fs::create_directories(dir_ / "in");
+        WriteBytes(dir_ / "in" / "a.txt", content_);
+        pw_ = PasswordFile("pw");
+    }
+    CliRun Run(std::vector<std::string> args) {
+        args.insert(args.begin() + 1, {"--password-file", pw_});
+        return cli_.Run(args);
+    }
+
+    std::string content_;
+    std::string pw_;
+};
+
+TEST_F(EncryptDecrypt, RoundTripBesideTheFileUnderTheStoredName) {
+    ASSERT_EQ(Run({"encrypt", "-k", "-7", "-n", "12", S(dir_ / "in" / "a.txt")}).status, 0);
+    EXPECT_EQ(ReadBytes(dir_ / "in" / "a.txt"), content_) << "the source stays";
+    fs::rename(dir_ / "in" / "a.txt", dir_ / "in" / "original.txt");
+
+    const CliRun run = Run({"decrypt", "-k", "-7", "-n", "12", S(dir_ / "in" / "a.txt.qivg")});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "") << "quiet on success with a single file";
+    EXPECT_EQ(ReadBytes(dir_ / "in" / "a.txt"), content_);
+}
+
+TEST_F(EncryptDecrypt, JapaneseFileNameRoundTrip) {
+    const fs::path japanese = dir_ / "in" / "例え 書類.txt";
+    WriteBytes(japanese, content_);
+    ASSERT_EQ(Run({"encrypt", S(japanese)}).status, 0);
+    const CliRun run = Run({"decrypt", "-d", S(dir_ / "out"), S(dir_ / "in" / "例え 書類.txt.qivg")});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(ReadBytes(dir_ / "out" / "例え 書類.txt"), content_);
+}
+
+TEST_F(EncryptDecrypt, OutputOptionNamesTheFileExactly) {
+    ASSERT_EQ(Run({"encrypt", "-o", S(dir_ / "x.bin"), S(dir_ / "in" / "a.txt")}).status, 0);
+    ASSERT_EQ(Run({"decrypt", "-o", S(dir_ / "y"), S(dir_ / "x.bin")}).status, 0);
+    EXPECT_EQ(ReadBytes(dir_ / "y"), content_);
+    EXPECT_FALSE(fs::exists(dir_ / "a.txt")) << "-o wins over the stored name";
+}
+
+TEST_F(EncryptDecrypt, NameOptionIsWhatDecryptionRestores) {
+    ASSERT_EQ(Run({"encrypt", "--name", "報告.txt", S(dir_ / "in" / "a.txt")}).status, 0);
+    ASSERT_EQ(Run({"decrypt", "-d", S(dir_ / "out"), S(dir_ / "in" / "a.txt.qivg")}).status, 0);
+    EXPECT_EQ(ReadBytes(dir_ / "out" / "報告.txt"), content_);
+}
+
+TEST_F(EncryptDecrypt, NameWithALineEndIsAUsageErrorBeforeThePassword) {
+    cli_.withTerminal = true;
+    for (const char* name : {"a\nb", "a\rb"}) {
+        const CliRun run = cli_.Run({"encrypt", "--name", name, S(dir_ / "in" / "a.txt")});
+        EXPECT_EQ(run.status, 2);
+        EXPECT_NE(run.err.find("保存するファイル名に使えない文字"), std::string::npos) << run.err;
+    }
+    EXPECT_TRUE(cli_.terminal.prompts.empty());
+    EXPECT_FALSE(fs::exists(dir_ / "in" / "a.txt.qivg"));
+}
+
+TEST_F(EncryptDecrypt, WithoutStoredNameTheFileLosesQivgOrGainsOut) {
+    ASSERT_EQ(Run({"encrypt", S(dir_ / "in" / "a.txt")}).status, 0);
+    fs::copy_file(dir_ / "in" / "a.txt.qivg", dir_ / "in" / "b.QIVG");
+    fs::copy_file(dir_ / "in" / "a.txt.qivg", dir_ / "in" / "c.dat");
+    const CliRun run =
+        Run({"decrypt", "--no-stored-name", "-d", S(dir_ / "out"), S(dir_ / "in" / "a.txt.qivg"),
+             S(dir_ / "in" / "b.QIVG"), S(dir_ / "in" / "c.dat")});
+    EXPECT_EQ(run.status, 0) << run.err;
+    for (const char* name : {"a.txt", "b", "c.dat.out"})
+        EXPECT_EQ(ReadBytes(dir_ / "out" / name), content_) << name;
+}
+
+// A stored name that is no plain file name is never used, nor a folder made from it.
+TEST_F(EncryptDecrypt, UnsafeStoredNameFallsBackToTheFileWithoutQivg) {
+    for (const char16_t* stored : {u"../x", u"/etc/x", u"a\\b", u"..", u"", u"a\x01z"}) {
+        SCOPED_TRACE(ToUtf8(stored));
+        fs::remove_all(dir_ / "d");
+        fs::create_directories(dir_ / "d");
+        EncryptWithEngine(dir_ / "in" / "a.txt", dir_ / "d" / "f.qivg", u"pw", stored);
+        const CliRun run = Run({"decrypt", S(dir_ / "d" / "f.qivg")});
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(dir_.Names(), (std::set<std::string>{"d", "in", "password.txt"})) << "nothing outside d";
+        EXPECT_EQ(NamesIn(dir_ / "d"), (std::set<std::string>{"f", "f.qivg"}));
+        EXPECT_EQ(ReadBytes(dir_ / "d" / "f"), content_);
+    }
+}
+
+TEST_F(EncryptDecrypt, ExistingOutputNeedsForce) {
+    ASSERT_EQ(Run({"encrypt", S(dir_ / "in" / "a.txt")}).status, 0);
+    const std::string first = ReadBytes(dir_ / "in" / "a.txt.qivg");
+    const CliRun refused = Run({"encrypt", S(dir_ / "in" / "a.txt")});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, "qivg: " + S(dir_ / "in" / "a.txt.qivg") +
+                               ": 出力先のファイルが既に存在するため書き込めませんでした\n");
+    EXPECT_EQ(ReadBytes(dir_ / "in" / "a.txt.qivg"), first);
+
+    EXPECT_EQ(Run({"encrypt", "-f", S(dir_ / "in" / "a.txt")}).status, 0);
+    EXPECT_NE(ReadBytes(dir_ / "in" / "a.txt.qivg"), first) << "new round keys, new bytes";
+
+    WriteBytes(dir_ / "in" / "old", "old");
+    EXPECT_EQ(Run({"decrypt", "-o", S(dir_ / "in" / "old"), S(dir_ / "in" / "a.txt.qivg")}).status, 1);
+    EXPECT_EQ(ReadBytes(dir_ / "in" / "old"), "old");
+    EXPECT_EQ(Run({"decrypt", "-f", "-o", S(dir_ / "in" / "old"), S(dir_ / "in" / "a.txt.qivg")}).status, 0);
+    EXPECT_EQ(ReadBytes(dir_ / "in" / "old"), content_);
+}
+
+TEST_F(EncryptDecrypt, OutputDirIsMadeWhenMissing) {
+    ASSERT_EQ(Run({"encrypt", "-d", S(dir_ / "new" / "deep"), S(dir_ / "in" / "a.txt")}).status, 0);
+    EXPECT_TRUE(fs::is_regular_file(dir_ / "new" / "deep" / "a.txt.qivg"));
+    EXPECT_FALSE(fs::exists(dir_ / "in" / "a.txt.qivg"));
+}
+
+TEST_F(EncryptDecrypt, MissingInputAndFolderAreFailures) {
+    fs::create_directories(dir_ / "folder");
+    const CliRun missing = Run({"encrypt", S(dir_ / "none.txt")});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, "qivg: " + S(dir_ / "none.txt") + ": ファイルが見つかりません\n");
+    const CliRun folder = Run({"decrypt", S(dir_ / "folder")});
+    EXPECT_EQ(folder.status, 1);
+    EXPECT_NE(folder.err.find("フォルダです (中のファイルを処理するには -r"), std::string::npos)
+        << folder.err;
+    EXPECT_TRUE(fs::is_empty(dir_ / "folder"));
+}
+
+TEST_F(EncryptDecrypt, StandardOutputGetsExactlyTheContent) {
+    ASSERT_EQ(Run({"encrypt", S(dir_ / "in" / "a.txt")}).status, 0);
+    const auto before = dir_.Names();
+    const CliRun run = Run({"decrypt", "-o", "-", S(dir_ / "in" / "a.txt.qivg")});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, content_);
+    EXPECT_EQ(dir_.Names(), before);
+}
+
+TEST_F(EncryptDecrypt, StandardOutputOnATerminalIsRefused) {
+    ASSERT_EQ(Run({"encrypt", S(dir_ / "in" / "a.txt")}).status, 0);
+    cli_.outIsTerminal = true;
+    cli_.withTerminal = true;
+    const CliRun run = cli_.Run({"decrypt", "-o", "-", S(dir_ / "in" / "a.txt.qivg")});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("標準出力が端末"), std::string::npos) << run.err;
+    EXPECT_TRUE(cli_.terminal.prompts.empty()) << "refused before the password is asked";
+}
+
+// Damage found after the first megabyte went out: what went out stays, the status says so.
+TEST_F(EncryptDecrypt, StandardOutputDamagedPartWayEndsWithStatusFour) {
+    const std::string big = RandomBytes(3 << 20, 5);
+    WriteBytes(dir_ / "big", big);
+    ASSERT_EQ(Run({"encrypt", S(dir_ / "big")}).status, 0);
+    std::string qivg = ReadBytes(dir_ / "big.qivg");
+    // Near the end a content digit becomes a byte of 0x80 or more: no hex digit.
+    qivg[qivg.size() - 1000] = static_cast<char>(qivg[qivg.size() - 1000] ^ 0x80);
+    WriteBytes(dir_ / "big.qivg", qivg);
+
+    const CliRun run = Run({"decrypt", "-o", "-", S(dir_ / "big.qivg")});
+    EXPECT_EQ(run.status, 4);
+    EXPECT_EQ(run.err,
+              "qivg: " + S(dir_ / "big.qivg") + ": ファイルの内容が壊れているため復号できませんでした\n");
+    EXPECT_GE(run.out.size(), std::size_t{1} << 20);
+    EXPECT_LT(run.out.size(), big.size());
+    EXPECT_EQ(run.out, big.substr(0, run.out.size()));
+
+    EXPECT_EQ(Run({"decrypt", "-f", S(dir_ / "big.qivg")}).status, 4);
+    EXPECT_EQ(ReadBytes(dir_ / "big"), big) << "a file output is left as it was";
+}
+
+TEST_F(EncryptDecrypt, TestWritesALinePerGoodFileAndNoFile) {
+    WriteBytes(dir_ / "in" / "empty", "");
+    ASSERT_EQ(Run({"encrypt", S(dir_ / "in" / "a.txt")}).status, 0);
+    ASSERT_EQ(Run({"encrypt", "--name", "名前 (1).txt", S(dir_ / "in" / "empty")}).status, 0);
+    WriteBytes(dir_ / "in" / "junk.qivg", RandomBytes(300, 9));
+    const auto before = NamesIn(dir_ / "in");
+
+    const CliRun run = Run(
+        {"test", S(dir_ / "in" / "a.txt.qivg"), S(dir_ / "in" / "junk.qivg"), S(dir_ / "in" / "empty.qivg")});
+    EXPECT_EQ(run.status, 3);
+    EXPECT_EQ(run.out, S(dir_ / "in" / "a.txt.qivg") + ": OK (a.txt, 5000 バイト)\n" +
+                           S(dir_ / "in" / "empty.qivg") + ": OK (名前 (1).txt, 0 バイト)\n");
+    EXPECT_EQ(run.err, "qivg: " + S(dir_ / "in" / "junk.qivg") + ": パスワードが一致しません\n" +
+                           "qivg: 3 件中 2 件成功、1 件失敗\n");
+    EXPECT_EQ(NamesIn(dir_ / "in"), before);
+
+    const CliRun quiet = Run({"test", "-q", S(dir_ / "in" / "a.txt.qivg"), S(dir_ / "in" / "empty.qivg")});
+    EXPECT_EQ(quiet.status, 0);
+    EXPECT_EQ(quiet.out + quiet.err, "");
+}
+
+TEST_F(EncryptDecrypt, PayloadErrorSaysOnlyThatDecryptionFailed) {
+    const CliRun run =
+        cli_.Run({"decrypt", "--password-file", PasswordFile("pw"), "-k", "4", "-n", "2", "-d",
+                  S(dir_ / "out"), std::string(ANGOKA_VECTORS_DIR) + "/crafted_payload_is_Error.qivg"});
+    EXPECT_EQ(run.status, 3);
+    EXPECT_TRUE(run.err.ends_with(": 復号に失敗しました\n")) << run.err;
+    EXPECT_FALSE(fs::exists(dir_ / "out"));
+}
+
+}  // namespace
+}  // namespace angoka::testing
