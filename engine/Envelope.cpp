@@ -22,7 +22,8 @@ bool IsStorablePassword(std::u16string_view password) {
 }
 
 std::u16string StorableName(std::u16string name) {
-    std::replace(name.begin(), name.end(), u'\r', u'_');
+    std::replace_if(
+        name.begin(), name.end(), [](char16_t c) { return c == u'\r' || c == u'\n'; }, u'_');
     return name;
 }
 
@@ -37,8 +38,8 @@ void EnvelopeReader::Feed(std::string_view bytes, const PayloadSink& payload) {
             }
         }
         const void* cr = std::memchr(bytes.data() + i, '\r', bytes.size() - i);
-        const std::size_t end = cr ? static_cast<std::size_t>(static_cast<const char*>(cr) - bytes.data())
-                                   : bytes.size();
+        const std::size_t end =
+            cr ? static_cast<std::size_t>(static_cast<const char*>(cr) - bytes.data()) : bytes.size();
         if (end > i) Take(bytes.substr(i, end - i), payload);
         if (!cr) break;
         if (completeLines_ < 2 && ++completeLines_ == 2) payloadStart_ = fed_ + end + 1;

@@ -21,8 +21,8 @@ std::string BuildEnvelope(std::string_view password, std::string_view name, std:
 // A password survives the envelope only when the narrow character set holds every character
 // and it has no CR (which would end its line early); any other could never be matched again.
 bool IsStorablePassword(std::u16string_view password);
-// The name as it can be stored: a CR, which would split the envelope's lines and make the
-// file unreadable, becomes "_".
+// The name as it can be stored: a CR or LF (a CR would split the envelope's lines and make the
+// file unreadable; encryption refuses both) becomes "_".
 std::u16string StorableName(std::u16string name);
 
 // Splits envelope bytes into the two header lines and the payload as they stream past, so a

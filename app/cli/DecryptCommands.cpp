@@ -28,8 +28,9 @@ std::optional<OpenedQivg> OpenJudged(Context& context, const FileJob& job) {
         settings = found.settings.front();
         context.reporter.Note(job.input, SettingsUsedText(settings));
     }
-    OpenedQivg opened = OpenQivg({job.input, context.password, settings.inKey, settings.rounds});
-    if (opened.result.ok() && context.cancel.load()) opened.result = {Outcome::Cancelled, job.input, {}};
+    Progress stop;
+    stop.cancel = &context.cancel;
+    OpenedQivg opened = OpenQivg({job.input, context.password, settings.inKey, settings.rounds}, stop);
     if (opened.result.ok()) return opened;
 
     std::string hint;

@@ -65,6 +65,14 @@ TEST_F(EncryptDecrypt, NameWithALineEndIsAUsageErrorBeforeThePassword) {
     EXPECT_FALSE(fs::exists(dir_ / "in" / "a.txt.qivg"));
 }
 
+TEST_F(EncryptDecrypt, AFileNameWithALineEndIsStoredWithAnUnderscore) {
+    const fs::path odd = dir_ / "in" / "a\nb.txt";
+    WriteBytes(odd, content_);
+    ASSERT_EQ(Run({"encrypt", S(odd)}).status, 0);
+    ASSERT_EQ(Run({"decrypt", "-d", S(dir_ / "out"), S(odd.string() + ".qivg")}).status, 0);
+    EXPECT_EQ(ReadBytes(dir_ / "out" / "a_b.txt"), content_);
+}
+
 TEST_F(EncryptDecrypt, WithoutStoredNameTheFileLosesQivgOrGainsOut) {
     ASSERT_EQ(Run({"encrypt", S(dir_ / "in" / "a.txt")}).status, 0);
     fs::copy_file(dir_ / "in" / "a.txt.qivg", dir_ / "in" / "b.QIVG");

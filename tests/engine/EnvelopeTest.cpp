@@ -264,6 +264,7 @@ TEST(EnvelopeLines, OnlyPasswordsTheEnvelopeCanHoldAreStorable) {
     EXPECT_FALSE(IsStorablePassword(u"pä"));
     EXPECT_FALSE(IsStorablePassword(u"\U0001F600"));
     EXPECT_EQ(StorableName(u"a\rb\r.txt"), u"a_b_.txt");
+    EXPECT_EQ(StorableName(u"a\nb\r\n.txt"), u"a_b__.txt");
     EXPECT_EQ(StorableName(u"例え.txt"), u"例え.txt");
 }
 
