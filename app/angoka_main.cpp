@@ -6,13 +6,13 @@
 #include <QStringList>
 #include <QTranslator>
 
+#include "Application.h"
 #include "Form1.h"
 #include "QtRunTime.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("angoka"));
-    QApplication::setWindowIcon(angoka::Form1Icon());
+    angoka::PrepareApplication();
     // The interface is Japanese whatever the desktop's language: Qt's own dialogs too, when
     // its translations are installed.
     QTranslator qtTexts;
