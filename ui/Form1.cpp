@@ -410,7 +410,10 @@ void Form1::ShowProgress(quint64 done, quint64 total) {
 }
 
 void Form1::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::PaletteChange) ApplyColours();
+    if (event->type() == QEvent::PaletteChange) {
+        FollowPalette();
+        ApplyColours();
+    }
     QWidget::changeEvent(event);
 }
 

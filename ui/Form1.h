@@ -83,7 +83,9 @@ private:
 
     void BuildLayout();
     void ConnectHandlers();
-    // Colours that must stay readable on the window's background, light or dark.
+    // A new colour scheme reaches every control; the colours that must stay readable on the
+    // window's background, light or dark, are chosen again.
+    void FollowPalette();
     void ApplyColours();
     void NameForScreenReaders();
     // A source was browsed for, dropped or named on the command line: an empty destination

@@ -11,6 +11,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <functional>
 
 #include "Form1.h"
 #include "PathBox.h"
@@ -203,6 +204,21 @@ void Form1::BuildLayout() {
                                  Option4,     Command3, Text1[2],    RunCancel, Command4};
     for (std::size_t i = 1; i < std::size(tabOrder); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
     Command2->setFocus(Qt::OtherFocusReason);
+}
+
+void Form1::FollowPalette() {
+    // Qt tells the window of a new scheme and the window passes it on, but not to controls
+    // under a style sheet (all of ours): each takes it again from its container here,
+    // containers first.
+    const std::function<void(QObject*)> follow = [&follow](QObject* container) {
+        for (QObject* child : container->children()) {
+            if (!child->isWidgetType() || static_cast<QWidget*>(child)->isWindow()) continue;
+            QEvent changed(QEvent::ApplicationPaletteChange);
+            QCoreApplication::sendEvent(child, &changed);
+            follow(child);
+        }
+    };
+    follow(this);
 }
 
 void Form1::ApplyColours() {

@@ -42,19 +42,35 @@ protected:
         form = std::make_unique<Form1>(services);
         form->show();
     }
-    const QPalette original_ = QApplication::palette();
-};
-
-TEST_F(Looks, EveryTextStaysReadableInALightAndADarkScheme) {
-    for (const bool dark : {false, true}) {
-        SCOPED_TRACE(dark ? "dark" : "light");
-        OpenUnder(dark ? DarkPalette() : original_);
+    // What Qt does when the desktop switches schemes while the program runs (it leaves it to
+    // the tests, whose application runs no event loop): it tells the windows, and each window
+    // passes the new palette on to its controls.
+    void SwitchScheme(const QPalette& palette) {
+        QApplication::setPalette(palette);
+        QEvent changed(QEvent::ApplicationPaletteChange);
+        QCoreApplication::sendEvent(form.get(), &changed);
+    }
+    void ExpectReadable(bool dark) {
+        const QColor window = form->palette().color(QPalette::Window);
+        EXPECT_EQ(window, QApplication::palette().color(QPalette::Window));
         for (QLabel* label : form->findChildren<QLabel*>()) {
             SCOPED_TRACE(label->objectName().toStdString());
             const QWidget* behind = label->autoFillBackground() ? label : label->parentWidget();
             EXPECT_GE(ContrastRatio(label->palette().color(QPalette::WindowText),
                                     behind->palette().color(QPalette::Window)),
                       4.5);
+        }
+        // Every control follows the scheme: none is left in the other one.
+        for (QWidget* w : form->findChildren<QWidget*>()) {
+            if (w->objectName() == QStringLiteral("Label5") || w->objectName() == QStringLiteral("Label7"))
+                continue;
+            EXPECT_EQ(w->palette().color(QPalette::Window), window) << w->objectName().toStdString();
+        }
+        for (QLineEdit* box : form->findChildren<QLineEdit*>()) {
+            EXPECT_GE(
+                ContrastRatio(box->palette().color(QPalette::Text), box->palette().color(QPalette::Base)),
+                4.5)
+                << box->objectName().toStdString();
         }
         // The echo labels stay white; the link stays blue.
         for (const char* echo : {"Label5", "Label7"})
@@ -69,6 +85,19 @@ TEST_F(Looks, EveryTextStaysReadableInALightAndADarkScheme) {
             auto* upDown = Child<UpDown>(spin);
             EXPECT_GE(ContrastRatio(ArrowColour(upDown), upDown->palette().color(QPalette::Button)), 4.5)
                 << spin;
+        }
+    }
+    const QPalette original_ = QApplication::palette();
+};
+
+TEST_F(Looks, EveryTextStaysReadableInALightAndADarkScheme) {
+    for (const bool switched : {false, true}) {
+        for (const bool dark : {false, true}) {
+            SCOPED_TRACE(std::string(switched ? "switched to " : "opened under ") +
+                         (dark ? "dark" : "light"));
+            const QPalette scheme = dark ? DarkPalette() : original_;
+            switched ? SwitchScheme(scheme) : OpenUnder(scheme);
+            ExpectReadable(dark);
         }
     }
 }
