@@ -2,8 +2,9 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
+PREFIX ?= /usr/local
 
-.PHONY: all deps configure build test run bench screenshot fuzz format clean
+.PHONY: all deps configure build test run bench screenshot fuzz format clean install package lint
 
 all: build
 
@@ -22,6 +23,18 @@ test: build
 run: build
 	@if [ -x $(BUILD)/bin/angoka ]; then $(BUILD)/bin/angoka; \
 	else echo "The window is not built yet: only the engine and its tests exist."; fi
+
+# Installs the programs and their desktop files under PREFIX (DESTDIR is honoured too).
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The .deb, in the build folder.
+package: build
+	cmake --build $(BUILD) --target package
+
+lint: package
+	scripts/install-deps lint
+	lintian --info $(BUILD)/angoka_*.deb
 
 bench:
 	scripts/install-deps bench

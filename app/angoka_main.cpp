@@ -5,14 +5,20 @@
 #include <QLocale>
 #include <QStringList>
 #include <QTranslator>
+#include <csignal>
 
 #include "Application.h"
 #include "Form1.h"
 #include "QtRunTime.h"
 
 int main(int argc, char* argv[]) {
+    // Past a file-size limit, write(2) then fails with EFBIG, which is reported like any
+    // failed write, instead of the signal killing the program mid-way.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     angoka::PrepareApplication();
+    // Ties the window to its desktop entry, so Wayland desktops show the entry's name and icon.
+    QApplication::setDesktopFileName(QStringLiteral(ANGOKA_APP_ID));
     // The interface is Japanese whatever the desktop's language: Qt's own dialogs too, when
     // its translations are installed.
     QTranslator qtTexts;

@@ -1,8 +1,15 @@
 #pragma once
-// Writes a file so that the destination is only ever replaced by a complete new one: the
-// bytes go to a temporary file beside the destination, which is flushed to disk and renamed
-// over it on Commit. Until then the destination is untouched; a file that is never committed
-// is removed again.
+// Writes a file so that the destination is only ever replaced by a complete new one, and only
+// with consent. The bytes go to a temporary file in the destination's folder that only its
+// owner may read; Commit gives it its final permission bits, flushes it as the options say and
+// puts it in place in one step. Until then the destination is untouched, and a file that is
+// never committed leaves nothing behind: the temporary file has no name where the file system
+// allows it (so even a killed process leaves nothing), otherwise a short ".angoka-XXXXXX.tmp".
+//
+// A destination that is a symbolic link stays one: the file it points to is replaced, as an
+// ordinary write through the link would do. A folder, device, FIFO or socket is refused before
+// anything is written.
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstddef>
@@ -16,47 +23,73 @@ namespace angoka {
 
 // The one output policy of every file the programs write.
 struct WriteOptions {
-    // Whether an existing destination may be replaced. Without consent an existing file is
-    // never touched: the write ends in DestinationExists, checked atomically when the file is
-    // put in place (no check-then-write race).
+    // Whether an existing destination may be replaced. Without consent an existing file (or a
+    // symbolic link, even a dangling one) is never touched: the write ends in a FileError with
+    // EEXIST, both at construction and, atomically, when the file is put in place, so a file
+    // that appears in between is not overwritten either.
     bool replace = false;
     // A file that replaces another is flushed to disk before it is put in place, and its
     // folder after; a new file replaces nothing and is flushed only with flushNew (the
     // window, whose users may delete the original as soon as they read that it is done).
     bool flushNew = false;
     bool durable = true;  // false: never flush (benchmarks time the work alone)
-    // Permission bits of a new file; unset: 0666 less the umask. A replaced file keeps its own.
+    // Permission bits (0777 of them) of a new file, whatever the umask; unset: 0666 less the
+    // umask. A replaced file keeps its own bits and, where allowed, its owner and group.
+    // Set-user-ID, set-group-ID and sticky bits are never given to the new file.
     std::optional<unsigned> newFileMode{};
 
-    // Fault hooks for tests: the system calls that write and flush. Empty: write(2), fdatasync(2).
+    // Fault hooks for tests: the system calls that write, flush and open an unnamed file.
+    // writer, empty: write(2). flusher, empty: fdatasync(2) for the file, fsync(2) for its
+    // folder; it is called with both. unnamedOpener, empty: openat(folder, ".", O_TMPFILE ...);
+    // a result of -1 with errno EOPNOTSUPP stands for a file system without unnamed files.
     std::function<ssize_t(int fd, const void* data, std::size_t size)> writer{};
     std::function<int(int fd)> flusher{};
+    std::function<int(int folder)> unnamedOpener{};
 };
 
 class AtomicFile {
 public:
     using Options = WriteOptions;
 
-    // Refuses a destination that is a folder, then creates the temporary file.
-    // Throws FileError.
+    // Looks at the destination, following its symbolic links, and refuses what may not be
+    // written: a folder (EISDIR), a device, FIFO or socket (Errc::NotRegularFile), an existing
+    // file without consent (EEXIST). Then creates the temporary file. Throws FileError.
     explicit AtomicFile(std::filesystem::path destination, Options options = {});
     ~AtomicFile();
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
 
     void Write(const void* data, std::size_t size);  // throws FileError
-    void Commit();                                   // throws FileError
+    // Puts the file in place; on failure nothing is, and the temporary file is gone (a failed
+    // flush of the folder, after the file is in place, is reported all the same).
+    void Commit();  // throws FileError
     // Removes the temporary file now (the destructor does it too).
     void Discard() noexcept;
 
     const std::filesystem::path& destination() const { return destination_; }
-    const std::filesystem::path& temporaryPath() const { return temporary_; }
+    // The file that is written: the destination with its symbolic links followed.
+    const std::filesystem::path& target() const { return target_; }
+    // The temporary file's path; empty while it has no name.
+    std::filesystem::path temporaryPath() const;
 
 private:
+    void OpenFolder();
+    void CreateTemporary();
+    int OpenUnnamed();
+    std::optional<struct stat> Replaced() const;
+    void SetPermissions(const struct stat* replaced);
+    void Flush(int fd, bool folder);
+    void CloseWritten();
+    void PutInPlace();
+    void NameTemporary();
+
     std::filesystem::path destination_;
-    std::filesystem::path temporary_;
+    std::filesystem::path target_;
+    std::string targetName_;  // the target's name in its folder
     Options options_;
+    int folder_ = -1;  // the target's folder, which the names here are relative to
     int fd_ = -1;
+    std::string temporaryName_;  // empty while the temporary file has no name
 };
 
 // The whole content of a regular file. Throws FileError.

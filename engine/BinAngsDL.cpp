@@ -24,19 +24,37 @@ BinAngsDL::BinAngsDL() : ownServices_(std::make_unique<ConsoleRunTime>()), servi
 BinAngsDL::BinAngsDL(RunTime& services) : services_(services) {}
 BinAngsDL::~BinAngsDL() = default;
 
-std::u16string BinAngsDL::TitleName() const { return title_; }
-void BinAngsDL::TitleName(const std::u16string& StrTemp) { title_ = StrTemp; }
+std::u16string BinAngsDL::TitleName() const {
+    return title_;
+}
+void BinAngsDL::TitleName(const std::u16string& StrTemp) {
+    title_ = StrTemp;
+}
 std::u16string BinAngsDL::GetErr() const {
     const std::string digits = std::to_string(error_);
     return std::u16string(digits.begin(), digits.end());
 }
-std::int32_t BinAngsDL::InKey() const { return inKey_; }
-void BinAngsDL::InKey(std::int32_t StrTemp) { inKey_ = StrTemp; }
-std::u16string BinAngsDL::FileName() const { return fileName_; }
-void BinAngsDL::FileName(const std::u16string& StrTemp) { fileName_ = StrTemp; }
-std::u16string BinAngsDL::TempFilePath() const { return tempFolder_; }
-std::u16string BinAngsDL::Pass() const { return password_; }
-void BinAngsDL::Pass(const std::u16string& StrTemp) { password_ = StrTemp; }
+std::int32_t BinAngsDL::InKey() const {
+    return inKey_;
+}
+void BinAngsDL::InKey(std::int32_t StrTemp) {
+    inKey_ = StrTemp;
+}
+std::u16string BinAngsDL::FileName() const {
+    return fileName_;
+}
+void BinAngsDL::FileName(const std::u16string& StrTemp) {
+    fileName_ = StrTemp;
+}
+std::u16string BinAngsDL::TempFilePath() const {
+    return tempFolder_;
+}
+std::u16string BinAngsDL::Pass() const {
+    return password_;
+}
+void BinAngsDL::Pass(const std::u16string& StrTemp) {
+    password_ = StrTemp;
+}
 
 // Kept for its let/get and error code; the envelope itself never touches the disk.
 void BinAngsDL::TempFilePath(const std::u16string& StrTemp) {
@@ -90,7 +108,13 @@ std::u16string BinAngsDL::PassAngs(std::u16string& Texts) {
         error_ = kEmptyPassword;
         return {};
     }
-    const std::string envelope = BuildEnvelope(ToNarrow(password_), ToNarrow(fileName_), ToNarrow(Texts));
+    std::string envelope;
+    try {
+        envelope = BuildEnvelope(ToNarrow(password_), ToNarrow(fileName_), ToNarrow(Texts));
+    } catch (const CharsetError&) {
+        services_.MsgBox(kCharsetUnavailable);
+        return {};
+    }
     services_.DoEvents();
     Texts = BytesToHex(envelope);
     Texts = Angs(Texts);
@@ -109,13 +133,18 @@ std::u16string BinAngsDL::PassHukgs(std::u16string& Texts) {
     if (HexToBytes(opened, envelope).status == HexDecodeResult::Status::Ok) {
         reader.Feed(envelope, [&payload](std::string_view piece) { payload.append(piece); });
     }
-    // Fewer than two line ends: no envelope at all, which reads like a wrong password.
-    fileName_ = reader.HeaderLines() == 2 ? FromNarrow(reader.Name()) : std::u16string();
-    if (reader.HeaderLines() < 2 || FromNarrow(reader.Password()) != password_) {
-        services_.MsgBox(kPasswordMismatchMessage);
+    try {
+        // Fewer than two line ends: no envelope at all, which reads like a wrong password.
+        fileName_ = reader.HeaderLines() == 2 ? FromNarrow(reader.Name()) : std::u16string();
+        if (reader.HeaderLines() < 2 || FromNarrow(reader.Password()) != password_) {
+            services_.MsgBox(kPasswordMismatchMessage);
+            return kDecryptionFailedResult;
+        }
+        return FromNarrow(payload);
+    } catch (const CharsetError&) {
+        services_.MsgBox(kCharsetUnavailable);
         return kDecryptionFailedResult;
     }
-    return FromNarrow(payload);
 }
 
 }  // namespace angoka

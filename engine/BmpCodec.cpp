@@ -9,8 +9,10 @@
 namespace angoka {
 
 const char16_t kBmpHeaderHex[] =
-    u"424D7658020000000000760000002800000080020000E0010000010004000000000000580200CE0E0000C40E0000000000000000"
-    u"000000000000FFFFFF005B001D00F9BF2C000000110000000400000000000000000000000000000000000000A000AA7F00000000"
+    u"424D7658020000000000760000002800000080020000E0010000010004000000000000580200CE0E0000C40E000000000000000"
+    u"0"
+    u"000000000000FFFFFF005B001D00F9BF2C000000110000000400000000000000000000000000000000000000A000AA7F0000000"
+    u"0"
     u"9C005B0058005B00B800A87F0000";
 
 const std::array<std::uint8_t, kBmpHeaderSize>& BmpHeader() {
@@ -43,20 +45,20 @@ Result CopyAfter(const std::filesystem::path& source, const std::filesystem::pat
         if (Result r = in.Open(source); !r.ok()) return r;
         if (in.size() < offset) return {shorter, source, {}};
         if (Result r = CheckDestination(destination); !r.ok()) return r;
-        AtomicFile out(destination, output);
+        AtomicFile out(destination, WithSourceMode(output, in));
         out.Write(prefix.data(), prefix.size());
-        std::vector<char> chunk(kChunkSize);
+        std::vector<char> chunk(ChunkFor(in.size() - offset));
         const std::uint64_t total = in.size();
         progress.Report(offset, total);
         for (std::uint64_t done = offset; done < total;) {
             if (progress.Cancelled()) return {Outcome::Cancelled, destination, {}};
             const std::size_t got = in.ReadAt(done, chunk.data(), chunk.size());
-            if (got == 0) break;
             out.Write(chunk.data(), got);
             done += got;
             progress.Report(done, total);
         }
         if (progress.Cancelled()) return {Outcome::Cancelled, destination, {}};
+        in.CheckUnchanged();
         out.Commit();
         return {};
     } catch (const FileError& error) {
@@ -69,7 +71,8 @@ Result CopyAfter(const std::filesystem::path& source, const std::filesystem::pat
 Result WrapBmp(const std::filesystem::path& source, const std::filesystem::path& destination,
                const Progress& progress, const OutputOptions& output) {
     const auto& header = BmpHeader();
-    return CopyAfter(source, destination, 0, std::string_view(reinterpret_cast<const char*>(header.data()), header.size()),
+    return CopyAfter(source, destination, 0,
+                     std::string_view(reinterpret_cast<const char*>(header.data()), header.size()),
                      Outcome::Ok, progress, output);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // What the streaming file operations share: their outcomes, progress and cancel, and the
 // way they open their output.
+#include <algorithm>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -58,6 +59,12 @@ struct Progress {
 };
 
 inline constexpr std::size_t kChunkSize = std::size_t{1} << 20;
+
+// A buffer for chunks of a file of `size` bytes: a chunk, or less for a small file, so that a
+// batch of small files does not fill megabytes for each.
+inline std::size_t ChunkFor(std::uint64_t size) {
+    return static_cast<std::size_t>(std::clamp<std::uint64_t>(size, 1, kChunkSize));
+}
 
 // How output files are written; see WriteOptions.
 using OutputOptions = WriteOptions;

@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::ofstream(source, std::ios::binary | std::ios::trunc) << file;
 
     const OpenedQivg opened = OpenQivg({source, u"pw", inKey, rounds});
-    if (opened.result.ok()) WriteQivg(opened, output, {}, {{}, false});
+    if (opened.result.ok()) WriteQivg(opened, output, {}, {.replace = true, .durable = false});
 
     FakeRunTime services;
     BinAngsDL cipher(services);

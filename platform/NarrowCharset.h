@@ -1,15 +1,47 @@
 #pragma once
 // The narrow character set of the envelope: CP932 (Shift-JIS with the Windows extensions),
 // whatever the machine's locale, because files move between machines. A character that
-// cannot be mapped becomes '?', in both directions.
+// cannot be mapped becomes '?', in both directions. Pure ASCII needs no converter.
+#include <cstddef>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
 namespace angoka {
 
+// The system cannot convert to or from the narrow character set (iconv lacks it).
+class CharsetError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Both throw CharsetError when the text needs the converter and there is none.
 std::string ToNarrow(std::u16string_view text);
 std::u16string FromNarrow(std::string_view bytes);
 // Whether `text` survives the round trip through the narrow character set unchanged.
 bool FitsNarrow(std::u16string_view text);
+
+// Counts the UTF-16 units that FromNarrow would give for bytes that arrive in pieces, exactly as
+// for all of them at once: a character split between two pieces counts once.
+class NarrowUnitCounter {
+public:
+    NarrowUnitCounter();  // throws CharsetError
+    ~NarrowUnitCounter();
+    NarrowUnitCounter(const NarrowUnitCounter&) = delete;
+    NarrowUnitCounter& operator=(const NarrowUnitCounter&) = delete;
+
+    void Feed(std::string_view bytes);
+    // The count, with whatever incomplete character is left at the end counted as FromNarrow
+    // counts it.
+    std::size_t Finish();
+
+private:
+    class Impl;
+    Impl* impl_;
+};
+
+// For tests: the character set that iconv is asked for in place of CP932, so that a missing
+// converter can be shown; nullptr restores CP932.
+void SetNarrowCharsetForTesting(const char* name);
 
 }  // namespace angoka

@@ -145,8 +145,8 @@ void Form1::Command2_Click() {
     }
     // A password the file cannot store could never be matched again: the encrypted file
     // could never be opened.
-    if (Option1->isChecked() && CheckPassword(password) != Outcome::Ok) {
-        services_.MsgBox(kPasswordNotNarrow);
+    if (const Outcome checked = CheckPassword(password); Option1->isChecked() && checked != Outcome::Ok) {
+        services_.MsgBox(OutcomeText(checked));
         Text2->setFocus(Qt::OtherFocusReason);
         return;
     }
@@ -166,8 +166,8 @@ void Form1::Encrypt(const std::u16string& source, const std::u16string& destinat
                     const std::u16string& password, const std::u16string& baseName, std::int32_t inKey) {
     cipher_->FileName(baseName);
     cipher_->Pass(password);
-    EncryptRequest request{PathFromText(source), PathFromText(destination), password, StorableName(baseName),
-                           inKey, {}};
+    EncryptRequest request{
+        PathFromText(source), PathFromText(destination), password, StorableName(baseName), inKey, {}};
     const int rounds = UD2->value() + 3;  // the envelope's three, then the extra ones
     for (int i = 0; i < rounds; ++i) request.rounds.push_back(DrawRoundKey(services_));
     Write(

@@ -1,13 +1,12 @@
 // The window's controls: places and sizes (in twips, 15 to a pixel at 96 dpi), captions,
 // containers, fonts, colours, the names a screen reader reads and the keyboard tab order.
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QIcon>
-#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
-#include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -86,33 +85,12 @@ QColor LinkColour(const QColor& background) {
 }  // namespace
 
 QIcon Form1Icon() {
-    // A padlock in the 16 basic colours.
-    QImage image(32, 32, QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing, false);
-    // Shackle.
-    p.setPen(QPen(QColor(128, 128, 128), 4));
-    p.setBrush(Qt::NoBrush);
-    p.drawArc(QRect(9, 3, 14, 18), 0, 180 * 16);
-    p.drawLine(9, 12, 9, 15);
-    p.drawLine(23, 12, 23, 15);
-    p.setPen(QPen(QColor(192, 192, 192), 1));
-    p.drawArc(QRect(9, 3, 14, 18), 30 * 16, 120 * 16);
-    // Body.
-    p.setPen(QPen(QColor(128, 128, 0), 1));
-    p.setBrush(QColor(255, 255, 0));
-    p.drawRect(QRect(4, 14, 23, 16));
-    p.setPen(QPen(QColor(255, 255, 255), 1));
-    p.drawLine(5, 15, 25, 15);
-    p.drawLine(5, 15, 5, 28);
-    // Keyhole.
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0, 0, 0));
-    p.drawEllipse(QRect(13, 18, 6, 6));
-    p.drawRect(QRect(15, 23, 2, 5));
-    p.end();
-    return QIcon(QPixmap::fromImage(image));
+    // The padlock the desktop shows for the program, compiled in from data/icons: each size
+    // is drawn for itself, so the title bar and the task bar stay sharp at any scale.
+    QIcon icon;
+    for (const QFileInfo& file : QDir(QStringLiteral(":/icons")).entryInfoList(QDir::Files))
+        icon.addFile(file.filePath());
+    return icon;
 }
 
 void Form1::BuildLayout() {

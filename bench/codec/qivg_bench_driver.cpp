@@ -51,6 +51,7 @@ int Report(const char* what, const Result& result) {
 int Encrypt(const std::filesystem::path& source, const std::filesystem::path& destination, bool sync) {
     OutputOptions output;
     output.durable = sync;
+    output.flushNew = sync;  // the output is always new: the bench removes it first
     const std::u16string name = FromUtf8(source.filename().string());
     return Report("encrypt", EncryptFile({source, destination, Password(), name, kInKey, RandomKeys()}, {}, output));
 }
@@ -60,6 +61,7 @@ int Decrypt(const std::filesystem::path& source, const std::filesystem::path& de
     if (!opened.result.ok()) return Report("open", opened.result);
     OutputOptions output;
     output.durable = sync;
+    output.flushNew = sync;  // the output is always new: the bench removes it first
     return Report("decrypt", WriteQivg(opened, destination, {}, output));
 }
 

@@ -51,10 +51,26 @@ TEST(BmpCodec, ExtractDropsTheFirst118BytesWhateverTheyAre) {
         const std::string source = RandomBytes(c.size, static_cast<std::uint32_t>(c.size) + 9);
         WriteBytes(folder / "in.bmp", source);
         WriteBytes(folder / "out.jpg", "previous");
-        EXPECT_EQ(ExtractBmp(folder / "in.bmp", folder / "out.jpg").outcome, c.expected);
+        EXPECT_EQ(ExtractBmp(folder / "in.bmp", folder / "out.jpg", {}, {.replace = true}).outcome, c.expected);
         EXPECT_EQ(ReadBytes(folder / "out.jpg"), c.expected == Outcome::Ok ? source.substr(118) : "previous");
         EXPECT_EQ(folder.Names(), (std::set<std::string>{"in.bmp", "out.jpg"}));
     }
+}
+
+// A private file stays private once wrapped or extracted, unless the caller chose the bits.
+TEST(BmpCodec, ANewOutputTakesTheSourcesPermissionBits) {
+    ScratchFolder folder;
+    WriteBytes(folder / "photo.jpg", RandomBytes(300));
+    fs::permissions(folder / "photo.jpg", fs::perms(0600));
+    ASSERT_EQ(WrapBmp(folder / "photo.jpg", folder / "photo.bmp").outcome, Outcome::Ok);
+    EXPECT_EQ(fs::status(folder / "photo.bmp").permissions(), fs::perms(0600));
+
+    fs::permissions(folder / "photo.bmp", fs::perms(0640));
+    ASSERT_EQ(ExtractBmp(folder / "photo.bmp", folder / "back.jpg").outcome, Outcome::Ok);
+    EXPECT_EQ(fs::status(folder / "back.jpg").permissions(), fs::perms(0640));
+
+    ASSERT_EQ(ExtractBmp(folder / "photo.bmp", folder / "chosen.jpg", {}, {.newFileMode = 0604}).outcome, Outcome::Ok);
+    EXPECT_EQ(fs::status(folder / "chosen.jpg").permissions(), fs::perms(0604));
 }
 
 TEST(BmpCodec, DottedStemCutsBackToTheLastDot) {

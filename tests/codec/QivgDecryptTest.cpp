@@ -1,9 +1,12 @@
 // Decryption in two steps: what the open step decides and reports, the stored name as
 // untrusted input, and files that no encryptor writes, streamed across chunk boundaries.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cctype>
+#include <functional>
 
 #include "CodecTestSupport.h"
 #include "NarrowCharset.h"
@@ -14,11 +17,14 @@ namespace {
 
 using namespace angoka::testing;
 
-std::vector<RoundKey> Keys(int n, std::uint32_t seed = 5) { return KeysFromScript(DrawScript(n + 3, seed), n + 3); }
+std::vector<RoundKey> Keys(int n, std::uint32_t seed = 5) {
+    return KeysFromScript(DrawScript(n + 3, seed), n + 3);
+}
 
 // Encrypts `plain` into `qivg` under the stored name.
-void Encrypt(const ScratchFolder& folder, const std::string& plain, const fs::path& qivg, const std::u16string& name,
-             const std::u16string& password = u"pw", std::int32_t inKey = 3, int n = 2) {
+void Encrypt(const ScratchFolder& folder, const std::string& plain, const fs::path& qivg,
+             const std::u16string& name, const std::u16string& password = u"pw", std::int32_t inKey = 3,
+             int n = 2) {
     const fs::path source = folder / "plain.tmp";
     WriteBytes(source, plain);
     const Result r = EncryptFile({source, qivg, password, name, inKey, Keys(n)});
@@ -92,9 +98,12 @@ TEST(QivgDecrypt, WrongSettingsAreAWrongPasswordAndStillGiveTheName) {
         bool nameReadable;
     };
     const Case cases[] = {
-        {"letter case", u"secret", 3, 5, true},  {"longer", u"Secret ", 3, 5, true},
-        {"empty", u"", 3, 5, true},              {"prefix", u"Secre", 3, 5, true},
-        {"other key", u"Secret", 4, 5, false},   {"fewer rounds", u"Secret", 3, 4, false},
+        {"letter case", u"secret", 3, 5, true},
+        {"longer", u"Secret ", 3, 5, true},
+        {"empty", u"", 3, 5, true},
+        {"prefix", u"Secre", 3, 5, true},
+        {"other key", u"Secret", 4, 5, false},
+        {"fewer rounds", u"Secret", 3, 4, false},
         {"more rounds", u"Secret", 3, 6, false},
     };
     for (const Case& c : cases) {
@@ -140,18 +149,41 @@ TEST(QivgDecrypt, AStoredNameIsOfferedOnlyWhenItIsAPlainFileName) {
         bool safe;
     };
     const Case cases[] = {
-        {u"../x", false},        {u"a/b", false},     {u"a\\b", false},    {u".", false},
-        {u"..", false},          {u"", false},        {u"/etc/passwd", false}, {u"x/", false},
-        {u"a\x01" u"b", false},  {u"tab\tname", false}, {u"nl\nname", false}, {u"del\x7f", false},
-        {u"a.txt", true},        {u"..a", true},      {u"a..b", true},     {u"...", true},
-        {u" spaced name ", true}, {u"例え.txt", true},
+        {u"../x", false},
+        {u"a/b", false},
+        {u"a\\b", false},
+        {u".", false},
+        {u"..", false},
+        {u"", false},
+        {u"/etc/passwd", false},
+        {u"x/", false},
+        {u"a\x01"
+         u"b",
+         false},
+        {u"tab\tname", false},
+        {u"nl\nname", false},
+        {u"del\x7f", false},
+        {u"a.txt", true},
+        {u"..a", true},
+        {u"a..b", true},
+        {u"...", true},
+        {u" spaced name ", true},
+        {u"例え.txt", true},
+        // A file name is at most 255 bytes on disk.
+        {std::u16string(255, u'a'), true},
+        {std::u16string(256, u'a'), false},
+        {std::u16string(85, u'例'), true},
+        {std::u16string(86, u'例'), false},
     };
     int i = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(ToNarrow(c.name)));
         EXPECT_EQ(IsSafeFileName(c.name), c.safe);
+        // Crafted, since encryption refuses some of these names.
         const fs::path qivg = folder / ("n" + std::to_string(i++) + ".qivg");
-        Encrypt(folder, "data", qivg, c.name);
+        WriteBytes(
+            qivg,
+            CraftQivg("pw\r\n" + ToNarrow(c.name) + "\r\nCFEC2EC5CF3FADE6" + HexOf("data") + "\r\n", 3, 2));
         const OpenedQivg opened = OpenQivg({qivg, u"pw", 3, 2});
         ASSERT_EQ(opened.result.outcome, Outcome::Ok);
         EXPECT_EQ(opened.storedName, std::optional<std::u16string>(c.name));
@@ -163,18 +195,50 @@ TEST(QivgDecrypt, AStoredNameIsOfferedOnlyWhenItIsAPlainFileName) {
     }
 }
 
-TEST(QivgDecrypt, ASourceThatVanishesAfterOpeningWritesNothing) {
+// The window asks its question between the two steps for as long as the user likes: the file
+// that was judged must be the file that is written, or nothing is.
+TEST(QivgDecrypt, ASourceThatChangesBetweenOpenAndWriteWritesNothing) {
+    struct Change {
+        const char* label;
+        std::function<void(const fs::path&)> apply;
+    };
+    const Change changes[] = {
+        {"removed", [](const fs::path& p) { fs::remove(p); }},
+        {"cut short", [](const fs::path& p) { fs::resize_file(p, 40); }},
+        {"emptied", [](const fs::path& p) { fs::resize_file(p, 0); }},
+        {"a FIFO put in its place",
+         [](const fs::path& p) {
+             fs::remove(p);
+             ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0);
+         }},
+    };
+    for (const Change& change : changes) {
+        SCOPED_TRACE(change.label);
+        ScratchFolder folder;
+        Encrypt(folder, RandomBytes(100), folder / "x.qivg", u"x.bin");
+        WriteBytes(folder / "out.bin", "previous");
+        const OpenedQivg opened = OpenQivg({folder / "x.qivg", u"pw", 3, 2});
+        ASSERT_TRUE(opened.result.ok());
+        change.apply(folder / "x.qivg");
+        const Result written = WriteQivg(opened, folder / "out.bin", {}, {.replace = true});
+        EXPECT_EQ(written.outcome, Outcome::IoError);
+        EXPECT_EQ(written.error, make_error_code(Errc::SourceChanged));
+        EXPECT_EQ(ReadBytes(folder / "out.bin"), "previous");
+    }
+}
+
+// A crafted file whose name line never ends is judged on a bounded read, not read to its end.
+TEST(QivgDecrypt, TheOpenStepReadsABoundedAmountAndCanBeCancelled) {
     ScratchFolder folder;
-    Encrypt(folder, RandomBytes(100), folder / "x.qivg", u"x.bin");
-    WriteBytes(folder / "out.bin", "previous");
-    const OpenedQivg opened = OpenQivg({folder / "x.qivg", u"pw", 3, 2});
-    ASSERT_TRUE(opened.result.ok());
-    fs::remove(folder / "x.qivg");
-    const Result written = WriteQivg(opened, folder / "out.bin");
-    EXPECT_TRUE(written.outcome == Outcome::SourceMissing || written.outcome == Outcome::IoError)
-        << static_cast<int>(written.outcome);
-    EXPECT_EQ(ReadBytes(folder / "out.bin"), "previous");
-    EXPECT_EQ(folder.Names(), std::set<std::string>{"out.bin"});
+    const fs::path huge = folder / "huge.qivg";
+    WriteBytes(huge, CraftQivg("pw\r\n" + std::string(100, 'n'), 0, 1));
+    fs::resize_file(huge, std::uint64_t{2} << 30);  // sparse: zero bytes never shift to a line end
+    EXPECT_EQ(OpenQivg({huge, u"pw", 0, 1}).result.outcome, Outcome::NotQivg);
+
+    const std::atomic<bool> cancelled{true};
+    Progress progress;
+    progress.cancel = &cancelled;
+    EXPECT_EQ(OpenQivg({huge, u"pw", 0, 1}, progress).result.outcome, Outcome::Cancelled);
 }
 
 // Envelopes that no encryptor writes, large enough that their faults and line ends fall
@@ -192,7 +256,8 @@ const std::string kHeaderLines = "pw\r\nc.txt\r\n";
 
 // The envelope with line ends put in at the given envelope offsets (each a CR, a CR LF or CR
 // CR LF), digits everywhere else.
-std::string WithLineEnds(const std::string& digits, const std::vector<std::pair<std::size_t, std::string>>& ends) {
+std::string WithLineEnds(const std::string& digits,
+                         const std::vector<std::pair<std::size_t, std::string>>& ends) {
     std::string envelope = kHeaderLines;
     std::size_t used = 0;
     for (const auto& [offset, lineEnd] : ends) {
@@ -242,14 +307,36 @@ std::vector<CraftedCase> CraftedCases() {
     cases.push_back({"lone_line_feed", kHeaderLines + loneLineFeed + "\r\n", Outcome::BadHex, {}});
     cases.push_back({"no_marker", kHeaderLines + digits.substr(16) + "\r\n", Outcome::NotQivg, {}});
     cases.push_back({"payload_is_Error", kHeaderLines + "Error\r\n", Outcome::ErrorPayload, {}});
-    cases.push_back({"one_line_end", std::string("pw\r\n") + digits, Outcome::WrongPassword, {}});
-    cases.push_back({"marker_only", kHeaderLines + std::string(kMarker, kMarker + 16) + "\r\n", Outcome::Ok, ""});
+    cases.push_back(
+        {"one_line_end", std::string("pw\r\n") + digits.substr(0, 100), Outcome::WrongPassword, {}});
+    // The open step reads a bounded amount: a name line longer than 32 KiB is no name.
+    cases.push_back(
+        {"one_line_end_past_the_name_limit", std::string("pw\r\n") + digits, Outcome::NotQivg, {}});
+    cases.push_back({"name_at_the_limit", "pw\r\n" + std::string(32 * 1024, 'n') + "\r\n" + digits + "\r\n",
+                     Outcome::Ok, content});
+    cases.push_back({"name_past_the_limit",
+                     "pw\r\n" + std::string(32 * 1024 + 1, 'n') + "\r\n" + digits + "\r\n",
+                     Outcome::NotQivg,
+                     {}});
+    std::string lastMarkerDigit = digits;
+    lastMarkerDigit[15] = '7';
+    cases.push_back(
+        {"marker_differs_in_its_last_digit", kHeaderLines + lastMarkerDigit + "\r\n", Outcome::NotQivg, {}});
+    cases.push_back({"ends_with_a_lone_line_feed", kHeaderLines + digits + "\n", Outcome::Truncated, {}});
+    cases.push_back({"odd_count_outranks_an_earlier_bad_pair",
+                     kHeaderLines + badFirst + "A\r\n",
+                     Outcome::OddLength,
+                     {}});
+    cases.push_back(
+        {"marker_only", kHeaderLines + std::string(kMarker, kMarker + 16) + "\r\n", Outcome::Ok, ""});
     return cases;
 }
 
 class QivgCrafted : public ::testing::TestWithParam<CraftedCase> {};
 
-void PrintTo(const CraftedCase& c, std::ostream* os) { *os << c.label; }
+void PrintTo(const CraftedCase& c, std::ostream* os) {
+    *os << c.label;
+}
 
 TEST_P(QivgCrafted, DecryptsOrRefusesWithoutWriting) {
     const CraftedCase& c = GetParam();
@@ -260,7 +347,7 @@ TEST_P(QivgCrafted, DecryptsOrRefusesWithoutWriting) {
 
     const OpenedQivg opened = OpenQivg({qivg, u"pw", kCraftKey, kCraftN});
     Outcome final = opened.result.outcome;
-    if (opened.result.ok()) final = WriteQivg(opened, folder / "out.bin").outcome;
+    if (opened.result.ok()) final = WriteQivg(opened, folder / "out.bin", {}, {.replace = true}).outcome;
     EXPECT_EQ(final, c.expected);
     if (c.expected == Outcome::Ok) {
         EXPECT_TRUE(ReadBytes(folder / "out.bin") == c.content);

@@ -2,10 +2,12 @@
 // output: exact bytes at every chunk boundary, progress up to the total, and an unchanged
 // destination with no temporary file left after a cancel, a failing write, or a refusal.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include "BmpCodec.h"
 #include "CodecTestSupport.h"
@@ -31,7 +33,9 @@ struct Operation {
     std::function<void(const fs::path& output, const std::string& plain)> verify;
 };
 
-void PrintTo(const Operation& op, std::ostream* os) { *os << op.name; }
+void PrintTo(const Operation& op, std::ostream* os) {
+    *os << op.name;
+}
 
 const std::vector<RoundKey>& BenchKeys() {
     static const auto keys = KeysFromScript(DrawScript(5, 3), 5);  // n = 2
@@ -106,8 +110,8 @@ class Streaming : public ::testing::TestWithParam<Operation> {};
 
 TEST_P(Streaming, ChunkBoundarySizesReplaceTheDestinationExactly) {
     const Operation& op = GetParam();
-    for (const std::size_t size : {std::size_t{0}, std::size_t{1}, kChunkSize - 1, kChunkSize, kChunkSize + 1,
-                                   2 * kChunkSize + 5}) {
+    for (const std::size_t size :
+         {std::size_t{0}, std::size_t{1}, kChunkSize - 1, kChunkSize, kChunkSize + 1, 2 * kChunkSize + 5}) {
         SCOPED_TRACE(size);
         ScratchFolder folder;
         const std::string plain = RandomBytes(size, static_cast<std::uint32_t>(size));
@@ -116,7 +120,7 @@ TEST_P(Streaming, ChunkBoundarySizesReplaceTheDestinationExactly) {
         WriteBytes(output, RandomBytes(5000));  // longer than some outputs: must not leave a tail
         const auto names = folder.Names();
 
-        const Result r = op.run(source, output, {}, {});
+        const Result r = op.run(source, output, {}, {.replace = true});
         ASSERT_EQ(r.outcome, Outcome::Ok) << r.reason();
         op.verify(output, plain);
         EXPECT_EQ(folder.Names(), names);
@@ -165,7 +169,7 @@ TEST_P(Streaming, CancelLeavesTheDestinationAsItWas) {
             ++reports;
             if (when == When::FirstReport || done == total) cancel = true;
         };
-        const Outcome outcome = op.run(source, folder / "out", progress, {}).outcome;
+        const Outcome outcome = op.run(source, folder / "out", progress, {.replace = true}).outcome;
         EXPECT_TRUE(ReadBytes(source) == sourceBytes);
         EXPECT_EQ(folder.Names(), names);
         if (when == When::LastReport && outcome == Outcome::Ok) {
@@ -242,6 +246,34 @@ TEST_P(Streaming, ADestinationThatIsAFolderIsRefusedBeforeWriting) {
     }
 }
 
+TEST_P(Streaming, AnExistingFileOrANonFileIsRefusedBeforeWriting) {
+    const Operation& op = GetParam();
+    ScratchFolder folder;
+    const std::string plain = RandomBytes(1000);
+    const fs::path source = op.prepare(folder, plain);
+    WriteBytes(folder / "out", "previous");
+    ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0);
+    const auto names = folder.Names();
+    struct Case {
+        const char* destination;
+        bool replace;
+        Outcome expected;
+    };
+    const Case cases[] = {{"out", false, Outcome::DestinationExists},
+                          {"fifo", false, Outcome::DestinationNotFile},
+                          {"fifo", true, Outcome::DestinationNotFile}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.destination) + (c.replace ? " with consent" : ""));
+        const Result r = op.run(source, folder / c.destination, {}, {.replace = c.replace});
+        EXPECT_EQ(r.outcome, c.expected);
+        EXPECT_EQ(r.path, folder / c.destination);
+        EXPECT_EQ(folder.Names(), names);
+        EXPECT_EQ(ReadBytes(folder / "out"), "previous");
+    }
+    ASSERT_EQ(op.run(source, folder / "out", {}, {.replace = true}).outcome, Outcome::Ok);
+    op.verify(folder / "out", plain);
+}
+
 TEST_P(Streaming, MissingSourceOrFolderWritesNothing) {
     const Operation& op = GetParam();
     ScratchFolder folder;
@@ -272,9 +304,56 @@ TEST_P(Streaming, SourceAndDestinationMayBeTheSameFile) {
     const std::string plain = RandomBytes(2 * kChunkSize + 11);
     const fs::path source = op.prepare(folder, plain);
     const auto names = folder.Names();
-    ASSERT_EQ(op.run(source, source, {}, {}).outcome, Outcome::Ok);
+    ASSERT_EQ(op.run(source, source, {}, {.replace = true}).outcome, Outcome::Ok);
     op.verify(source, plain);
     EXPECT_EQ(folder.Names(), names);
+}
+
+// The run reads the file it opened, and notices when the path no longer holds that file as it
+// was: the output would be a mix, or short, or not what the user chose.
+TEST_P(Streaming, ASourceThatChangesDuringTheRunWritesNothing) {
+    const Operation& op = GetParam();
+    struct Change {
+        const char* label;
+        std::function<void(const fs::path&)> apply;
+    };
+    const Change changes[] = {
+        {"shrinks", [](const fs::path& p) { fs::resize_file(p, fs::file_size(p) / 2); }},
+        {"grows", [](const fs::path& p) { fs::resize_file(p, fs::file_size(p) + 4); }},
+        {"is replaced",
+         [](const fs::path& p) {
+             WriteBytes(p.string() + ".new", "another file");
+             fs::rename(p.string() + ".new", p);
+         }},
+        {"is removed", [](const fs::path& p) { fs::remove(p); }},
+    };
+    for (const Change& change : changes) {
+        SCOPED_TRACE(change.label);
+        ScratchFolder folder;
+        const fs::path source = op.prepare(folder, RandomBytes(3 * kChunkSize + 17));
+        WriteBytes(folder / "out", "previous");
+        bool changed = false;
+        Progress progress;
+        progress.report = [&](std::uint64_t, std::uint64_t) {
+            if (!std::exchange(changed, true)) change.apply(source);
+        };
+        const Result r = op.run(source, folder / "out", progress, {.replace = true});
+        EXPECT_EQ(r.outcome, Outcome::IoError);
+        EXPECT_EQ(r.error, make_error_code(Errc::SourceChanged));
+        EXPECT_EQ(r.path, source);
+        EXPECT_EQ(ReadBytes(folder / "out"), "previous");
+        std::set<std::string> names = {"out"};
+        if (fs::exists(source)) names.insert(source.filename().string());
+        EXPECT_EQ(folder.Names(), names);
+    }
+}
+
+TEST_P(Streaming, AFifoAtTheSourceIsRefusedWithoutWaitingForAWriter) {
+    const Operation& op = GetParam();
+    ScratchFolder folder;
+    ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0);
+    EXPECT_EQ(op.run(folder / "fifo", folder / "out", {}, {}).outcome, Outcome::SourceMissing);
+    EXPECT_EQ(folder.Names(), std::set<std::string>{"fifo"});
 }
 
 INSTANTIATE_TEST_SUITE_P(Operations, Streaming, ::testing::ValuesIn(Operations()),

@@ -33,7 +33,7 @@ TEST(NarrowCharset, JapaneseRoundTrip) {
 TEST(NarrowCharset, UnmappableBecomesOneQuestionMarkEitherWay) {
     const std::pair<std::u16string, std::string> toNarrow[] = {
         {U("a한b"), "a?b"},
-        {U("a😀b"), "a?b"},  // one character, though two code units
+        {U("a😀b"), "a?b"},                            // one character, though two code units
         {std::u16string{u'a', 0xD800, u'b'}, "a?b"},  // a lone surrogate
         {U("é暗"), "?\x88\xC3"},
     };
@@ -69,6 +69,47 @@ TEST(NarrowCharset, AsciiShortcutAgreesWithTheConverter) {
         EXPECT_EQ(FromNarrow(byte), one) << c;
         EXPECT_EQ(FromNarrow(aBytes + byte), a + one) << c;
     }
+}
+
+// Content is judged by characters: counted in pieces, exactly as the whole converted at once.
+TEST(NarrowCharset, CountingInPiecesAgreesWithConvertingAtOnce) {
+    const std::string samples[] = {
+        "\x82\xA0"
+        "1",
+        "12\x82",
+        "\x82 x",
+        "a\x80\xFD\xA0"
+        "b",
+        "\xB1\xB2\x88\xC3\x8D\x86",
+        "\x82\x82\x82\xA0",
+        std::string("\0\x82\0", 3),
+        "",
+    };
+    for (const std::string& bytes : samples) {
+        SCOPED_TRACE(testing::PrintToString(bytes));
+        const std::size_t whole = FromNarrow(bytes).size();
+        for (std::size_t cut = 0; cut <= bytes.size(); ++cut) {  // every split into two pieces
+            NarrowUnitCounter counter;
+            counter.Feed(std::string_view(bytes).substr(0, cut));
+            counter.Feed(std::string_view(bytes).substr(cut));
+            EXPECT_EQ(counter.Finish(), whole) << "cut at " << cut;
+        }
+        NarrowUnitCounter byteByByte;
+        for (char c : bytes) byteByByte.Feed(std::string_view(&c, 1));
+        EXPECT_EQ(byteByByte.Finish(), whole);
+    }
+}
+
+// Without the converter, text that needs it is an error of its own; ASCII still works.
+TEST(NarrowCharset, AMissingConverterIsACharsetErrorNotACrash) {
+    SetNarrowCharsetForTesting("NO-SUCH-CHARSET");
+    EXPECT_THROW(ToNarrow(U("暗号")), CharsetError);
+    EXPECT_THROW(FromNarrow("\x88\xC3"), CharsetError);
+    EXPECT_THROW(NarrowUnitCounter{}, CharsetError);
+    EXPECT_EQ(ToNarrow(u"ascii"), "ascii");
+    EXPECT_EQ(FromNarrow("ascii"), u"ascii");
+    SetNarrowCharsetForTesting(nullptr);
+    EXPECT_EQ(ToNarrow(U("暗号")), "\x88\xC3\x8D\x86");
 }
 
 }  // namespace

@@ -19,6 +19,16 @@
 
 namespace angoka::test {
 
+// The names in a folder, sorted (hidden ones included).
+inline std::vector<std::string> NamesIn(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 // A fresh folder, removed with everything in it when the test ends.
 class TempFolder {
 public:
@@ -41,14 +51,7 @@ public:
     std::u16string Text() const { return TextFromPath(path_); }
 
     // The names in the folder, sorted (hidden ones included).
-    std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(path_)) {
-            names.push_back(entry.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    std::vector<std::string> Names() const { return NamesIn(path_); }
 
 private:
     std::filesystem::path path_;
