@@ -48,12 +48,9 @@ public:
     // True from the start of a run until its last message has been dismissed.
     bool Running() const { return running_; }
     bool CancelRequested() const;
-    // How output files are written (tests inject a writer that fails or waits).
+    // How output files are written (tests inject a writer that fails or waits); the window
+    // adds its own choices to them for every write (see WriteOptions).
     void SetOutputOptions(OutputOptions options) { outputOptions_ = std::move(options); }
-    // The options of every write the window starts: the injected ones, a new file flushed to
-    // disk before the completion message (users may delete the original as soon as they read
-    // it), and an existing file replaced only with the user's consent.
-    OutputOptions WriteOptions(bool replace) const;
 
     // The handlers, named after the control and the event.
     void Form_Load();
@@ -107,6 +104,10 @@ private:
     // run `job` on the worker, then show `doneMessage` (none when empty) or the failure.
     void Write(const std::u16string& source, const std::u16string& output, WriteJob job,
                const std::u16string& doneMessage);
+    // The options of every write the window starts: the injected ones, a new file flushed to
+    // disk before the completion message (users may delete the original as soon as they read
+    // it), and an existing file replaced only with the user's consent.
+    OutputOptions WriteOptions(bool replace) const;
     // Whether `output` may be written and replaced: nothing when the user declined.
     std::optional<bool> ReplaceConsent(const std::u16string& output);
     // Ends a run after its work: the message for `result`, then the busy state is left.

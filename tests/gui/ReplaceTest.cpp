@@ -1,6 +1,10 @@
 // Asking before a run writes over something: every kind of write, both answers, the save
 // dialog's own question, links, and the options every write goes out with.
+#include <unistd.h>
+
+#include <atomic>
 #include <deque>
+#include <fstream>
 
 #include "BmpCodec.h"
 #include "GuiFixture.h"
@@ -209,18 +213,68 @@ TEST_F(Replace, TheSaveDialogsQuestionIsNotAskedAgain) {
     EXPECT_EQ(Prompts(), std::vector<std::u16string>{Question(In("out.qivg"))});
 }
 
-TEST_F(Replace, EveryWriteFlushesANewFileAndKeepsTheInjectedOptions) {
+TEST_F(Replace, EveryWriteFlushesANewFileBeforeItsMessage) {
+    // Users may delete the original as soon as they read 完了: by then the new file is on disk.
+    std::atomic<int> writes{0}, flushes{0};
     OutputOptions injected;
-    injected.durable = false;
-    injected.writer = [](int, const void*, std::size_t size) { return static_cast<ssize_t>(size); };
+    injected.writer = [&](int fd, const void* data, std::size_t size) {
+        ++writes;
+        return ::write(fd, data, size);
+    };
+    injected.flusher = [&](int fd) {
+        ++flushes;
+        return ::fsync(fd);
+    };
     form->SetOutputOptions(injected);
-    for (const bool replace : {false, true}) {
-        const OutputOptions options = form->WriteOptions(replace);
-        EXPECT_EQ(options.replace, replace);
-        EXPECT_TRUE(options.flushNew);
-        EXPECT_FALSE(options.durable);
-        EXPECT_TRUE(options.writer);
+    WriteFile(In("pic.bmp"), Header() + content_);
+    struct Case {
+        const char* name;
+        const char* option;
+        const char* source;
+        const char* output;
+    };
+    const Case cases[] = {
+        {"encryption", "Option1", "a.txt", "new.qivg"},
+        {"decryption", "Option2", "a.qivg", "x.bin"},
+        {"wrap", "Option3", "a.txt", "a.bmp"},
+        {"extraction", "Option4", "pic.bmp", "pic.jpg"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writes = 0;
+        flushes = 0;
+        std::optional<int> flushedAtMessage;
+        services.onMessage = [&](const FakeRunTime::Message& m) {
+            if (m.buttons == Buttons::OK) flushedAtMessage = flushes.load();
+        };
+        services.yesNoAnswers = {false};  // decryption: not the stored name
+        services.inputAnswers = {std::u16string(u"jpg")};
+        Fill(c.option, In(c.source), InEncryptPane(c.option) ? In(c.output) : std::filesystem::path());
+        Run(InEncryptPane(c.option) ? "Command2" : "Command3");
+        EXPECT_TRUE(std::filesystem::exists(In(c.output)));
+        EXPECT_GT(writes, 0);  // the injected writer is still the one used
+        EXPECT_GT(flushes, 0);
+        if (flushedAtMessage) {  // extraction ends without a message
+            EXPECT_GT(*flushedAtMessage, 0);
+        }
     }
+}
+
+TEST_F(Replace, AFileThatAppearsAfterTheQuestionIsKept) {
+    // Nothing was there, so nobody agreed to replace what another program puts there meanwhile.
+    OutputOptions racing;
+    racing.writer = [this](int fd, const void* data, std::size_t size) {
+        if (!std::filesystem::exists(In("new.qivg"))) std::ofstream(In("new.qivg")) << "theirs";
+        return ::write(fd, data, size);
+    };
+    form->SetOutputOptions(racing);
+    Fill("Option1", In("a.txt"), In("new.qivg"));
+    Run("Command2");
+    EXPECT_EQ(Prompts(),
+              std::vector<std::u16string>{u"出力先のファイルが既に存在するため書き込めませんでした\r\n" +
+                                          U(In("new.qivg"))});
+    EXPECT_EQ(ReadFile(In("new.qivg")), "theirs");
+    EXPECT_EQ(Listing(Dir()), (std::vector<std::string>{"a.qivg", "a.txt", "new.qivg"}));
 }
 
 }  // namespace
