@@ -40,9 +40,12 @@ bench:
 	scripts/install-deps bench
 	bench/run-bench
 
+# The window as it opens, at 200 % and under a dark scheme (copy them to docs/ when its looks change).
 screenshot: build
 	scripts/install-deps screenshot
 	scripts/screenshot $(BUILD)/bin/angoka $(BUILD)/screenshot.png
+	QT_SCALE_FACTOR=2 scripts/screenshot $(BUILD)/bin/angoka $(BUILD)/screenshot-200.png
+	scripts/screenshot $(BUILD)/bin/window_photo $(BUILD)/screenshot-dark.png --dark
 
 fuzz:
 	scripts/install-deps fuzz

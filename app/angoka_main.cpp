@@ -7,6 +7,7 @@
 #include <QTranslator>
 #include <csignal>
 
+#include "Application.h"
 #include "Form1.h"
 #include "QtRunTime.h"
 
@@ -15,8 +16,7 @@ int main(int argc, char* argv[]) {
     // failed write, instead of the signal killing the program mid-way.
     std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("angoka"));
-    QApplication::setWindowIcon(angoka::Form1Icon());
+    angoka::PrepareApplication();
     // Ties the window to its desktop entry, so Wayland desktops show the entry's name and icon.
     QApplication::setDesktopFileName(QStringLiteral(ANGOKA_APP_ID));
     // The interface is Japanese whatever the desktop's language: Qt's own dialogs too, when

@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QProxyStyle>
@@ -24,6 +26,11 @@ public:
 };
 
 }  // namespace
+
+void QtRunTime::Dress(QWidget& dialog) const {
+    // The window's Japanese font for the dialog's own text too, Latin letters included.
+    if (window_) dialog.setFont(window_->font());
+}
 
 QString QtPromptText(const std::u16string& prompt) {
     QString text = ToQString(prompt);
@@ -54,6 +61,7 @@ QtRunTime::~QtRunTime() = default;
 bool QtRunTime::MsgBox(const std::u16string& prompt, Buttons buttons,
                        const std::optional<std::u16string>& title) {
     QMessageBox box(window_);
+    Dress(box);
     box.setIcon(QMessageBox::NoIcon);
     box.setTextFormat(Qt::PlainText);
     box.setWindowTitle(ToQString(title ? *title : std::u16string(kAppTitle)));
@@ -76,6 +84,7 @@ bool QtRunTime::MsgBox(const std::u16string& prompt, Buttons buttons,
 std::optional<std::u16string> QtRunTime::InputBox(const std::u16string& prompt, const std::u16string& title,
                                                   const std::u16string& defaultAnswer) {
     QInputDialog dialog(window_);
+    Dress(dialog);
     dialog.setInputMode(QInputDialog::TextInput);
     dialog.setWindowTitle(ToQString(title));
     dialog.setLabelText(QtPromptText(prompt));
@@ -96,12 +105,22 @@ double QtRunTime::Rnd() {
 
 std::optional<std::u16string> QtRunTime::FileDialog(const FileDialogRequest& request) {
     QFileDialog dialog(window_, ToQString(request.title));
+    Dress(dialog);
     const bool save = request.kind == FileDialogRequest::Kind::Save;
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    // The descriptions already show their patterns: the list shows them as they are.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setNameFilters(QtNameFilters(request.filter).split(QStringLiteral(";;"), Qt::SkipEmptyParts));
     if (!request.defaultSuffix.empty()) dialog.setDefaultSuffix(ToQString(request.defaultSuffix));
-    if (!request.fileName.empty()) dialog.selectFile(ToQString(request.fileName));
+    const QString folder = ToQString(request.folder);
+    const bool inFolder = !folder.isEmpty() && QDir(folder).exists();
+    if (inFolder) dialog.setDirectory(folder);
+    if (!request.fileName.empty()) {
+        // A name from elsewhere is offered in the chosen folder; alone, it opens its own.
+        const QString name = ToQString(request.fileName);
+        dialog.selectFile(inFolder ? QFileInfo(name).fileName() : name);
+    }
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     const QStringList chosen = dialog.selectedFiles();
     if (chosen.isEmpty() || chosen.front().isEmpty()) return std::nullopt;

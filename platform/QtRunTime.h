@@ -1,7 +1,8 @@
 #pragma once
 // The run-time services on Qt 6 Widgets: modal message and input boxes, event yielding, the
 // file dialog, the desktop's "open" and the program's folder. Dialogs are parented to the
-// window given with SetWindow, so they sit over it and block it while they are open.
+// window given with SetWindow, so they sit over it and block it while they are open, and
+// take its font.
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -32,6 +33,8 @@ public:
     std::u16string ProgramFolder() override;
 
 private:
+    void Dress(QWidget& dialog) const;
+
     QPointer<QWidget> window_;
     std::mt19937_64 generator_;
     std::unique_ptr<QStyle> buttonOrderStyle_;  // Yes before No, whatever the desktop's habit
@@ -39,7 +42,7 @@ private:
 
 // "desc|pattern|desc|pattern" as the window spells its filters, in Qt's form
 // "desc (pattern);;desc (pattern)". The all-files pattern "*.*" becomes "*", so that names
-// without a dot are listed too.
+// without a dot are listed too. The dialog shows the descriptions alone.
 QString QtNameFilters(const std::u16string& filter);
 // A prompt with CR LF (or a lone CR) line breaks, as Qt shows it: LF only.
 QString QtPromptText(const std::u16string& prompt);

@@ -16,6 +16,7 @@ struct FileDialogRequest {
     std::u16string title;
     std::u16string filter;         // "description|pattern", as the window spells it
     std::u16string fileName;       // the name the dialog starts with
+    std::u16string folder;         // the folder it opens in; empty: the name's own folder
     std::u16string defaultSuffix;  // added to a chosen name that has no extension; empty: none
 };
 

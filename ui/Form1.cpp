@@ -1,112 +1,32 @@
+// The window's handlers and the order of a run's steps.
 #include "Form1.h"
 
 #include <QCloseEvent>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QFileInfo>
 #include <QLabel>
-#include <QLineEdit>
-#include <QMimeData>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStringDecoder>
-#include <QUrl>
-#include <cerrno>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <memory>
 #include <system_error>
 
 #include "BinAngsDL.h"
 #include "BmpCodec.h"
 #include "Envelope.h"
-#include "Errors.h"
-#include "Messages.h"
-#include "NarrowCharset.h"
+#include "InternetShortcut.h"
 #include "Nibbles.h"
+#include "PathBox.h"
+#include "PathText.h"
 #include "Paths.h"
-#include "QivgCodec.h"
+#include "QtRunTime.h"
 #include "RunDriver.h"
+#include "RunMessages.h"
 #include "RunTime.h"
 #include "UpDown.h"
-#include "Utf.h"
 #include "WindowMessages.h"
 
 namespace angoka {
-namespace {
-
-std::u16string Text(const QLineEdit* box) {
-    const QString text = box->text();
-    return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()),
-                          static_cast<std::size_t>(text.size()));
-}
-
-QString ToQ(const std::u16string& text) {
-    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::size_t LastSeparator(const std::u16string& path) {
-    for (std::size_t i = path.size(); i-- > 0;)
-        if (IsPathSeparator(path[i])) return i;
-    return std::u16string::npos;
-}
-
-// The characters after the last separator; a path without one is all name.
-std::u16string BaseName(const std::u16string& path) {
-    const std::size_t cut = LastSeparator(path);
-    return cut == std::u16string::npos ? path : path.substr(cut + 1);
-}
-
-// The folder part with its trailing separator; empty for a path without one.
-std::u16string FolderOf(const std::u16string& path) {
-    const std::size_t cut = LastSeparator(path);
-    return cut == std::u16string::npos ? std::u16string() : path.substr(0, cut + 1);
-}
-
-// A destination typed without a folder goes beside the source.
-std::u16string BesideSource(const std::u16string& source, const std::u16string& destination) {
-    if (LastSeparator(destination) != std::u16string::npos) return destination;
-    return FolderOf(source) + destination;
-}
-
-// The URL= line of the [InternetShortcut] section of an Internet shortcut file.
-std::optional<std::u16string> ShortcutUrl(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) bytes.erase(0, 3);
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8(QByteArray::fromStdString(bytes));
-    if (utf8.hasError()) {
-        const std::u16string narrow = FromNarrow(bytes);
-        text = ToQ(narrow);
-    }
-    bool inSection = false;
-    for (QString line : text.split(QChar(u'\n'))) {
-        line = line.trimmed();
-        if (line.startsWith(QChar(u'['))) {
-            inSection = line.compare(QStringLiteral("[InternetShortcut]"), Qt::CaseInsensitive) == 0;
-        } else if (inSection) {
-            const qsizetype equals = line.indexOf(QChar(u'='));
-            if (equals > 0 &&
-                line.left(equals).trimmed().compare(QStringLiteral("URL"), Qt::CaseInsensitive) == 0) {
-                const QString url = line.mid(equals + 1).trimmed();
-                // A home page, nothing else: a shortcut may not start programs or open files.
-                const QString scheme = QUrl(url).scheme().toLower();
-                if (scheme != QStringLiteral("http") && scheme != QStringLiteral("https"))
-                    return std::nullopt;
-                return std::u16string(reinterpret_cast<const char16_t*>(url.utf16()),
-                                      static_cast<std::size_t>(url.size()));
-            }
-        }
-    }
-    return std::nullopt;
-}
-
-}  // namespace
 
 Form1::Form1(RunTime& services, QWidget* parent)
     : QWidget(parent), services_(services), driver_(new RunDriver(this)) {
@@ -123,15 +43,24 @@ bool Form1::CancelRequested() const {
     return driver_->CancelRequested();
 }
 
+OutputOptions Form1::WriteOptions(bool replace) const {
+    OutputOptions options = outputOptions_;
+    options.replace = replace;
+    options.flushNew = true;
+    return options;
+}
+
 void Form1::ConnectHandlers() {
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 3; ++i)
         connect(Command1[i], &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
-        Text1[i]->installEventFilter(this);
-        Text1[i]->setAcceptDrops(true);
-    }
     connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
     connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
+    // Return in a box presses the start button of its pane, as in a form.
+    for (QLineEdit* box : std::initializer_list<QLineEdit*>{Text1[0], Text1[1], Text2})
+        connect(box, &QLineEdit::returnPressed, Command2, &QPushButton::click);
+    connect(Text1[2], &QLineEdit::returnPressed, Command3, &QPushButton::click);
+    connect(Text1[0], &PathBox::fileDropped, this, &Form1::SourceChosen);
     connect(UD, &UpDown::valueChanged, this, &Form1::UD_Change);
     connect(UD2, &UpDown::valueChanged, this, &Form1::UD2_Change);
     Label9->installEventFilter(this);
@@ -149,20 +78,24 @@ void Form1::Form_Load() {
 
 void Form1::OpenArgument(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QStringLiteral("qivg")) {
-        Text1[0]->setText(path);
-        Option2->setChecked(true);
-    } else if (suffix == QStringLiteral("bmp")) {
+    if (suffix == QStringLiteral("bmp")) {
         Text1[2]->setText(path);
         Option4->setChecked(true);
-    } else {
-        Text1[0]->setText(path);
-        Option1->setChecked(true);
+        return;
     }
+    (suffix == QStringLiteral("qivg") ? Option2 : Option1)->setChecked(true);
+    Text1[0]->setText(path);
+    SourceChosen();
+}
+
+void Form1::SourceChosen() {
+    if (!Text1[1]->text().isEmpty()) return;
+    Text1[1]->setText(ToQString(SuggestedDestination(BoxText(Text1[0]), Option1->isChecked())));
 }
 
 // Browse: the source boxes get an open dialog, the destination box a save dialog; the
-// filter follows the box and the selected mode.
+// filter follows the box and the selected mode. The dialog opens in the folder of the path
+// already in the box, else where the last browse left it.
 void Form1::Command1_Click(int Index) {
     FileDialogRequest request;
     request.title = kBrowseTitle;
@@ -177,17 +110,26 @@ void Form1::Command1_Click(int Index) {
         if (request.kind == FileDialogRequest::Kind::Save) request.defaultSuffix = kEncryptedSuffix;
     }
     request.fileName = comFileName_;
+    request.folder = FolderOf(BoxText(Text1[Index]));
     const auto chosen = services_.FileDialog(request);
     if (!chosen || chosen->empty()) return;  // cancelled: the box keeps its text
     comFileName_ = *chosen;
-    Text1[Index]->setText(ToQ(*chosen));
+    Text1[Index]->setText(ToQString(*chosen));
+    if (Index == 1) {
+        // The save dialog asks before it returns an existing file's name.
+        std::error_code ec;
+        replaceAgreed_.reset();
+        if (std::filesystem::exists(std::filesystem::symlink_status(PathFromText(*chosen), ec)))
+            replaceAgreed_ = *chosen;
+    }
+    if (Index == 0) SourceChosen();
 }
 
 void Form1::Command2_Click() {
     if (running_) return;
-    const std::u16string source = Text(Text1[0]);
-    const std::u16string destination = Text(Text1[1]);
-    const std::u16string password = Text(Text2);
+    const std::u16string source = BoxText(Text1[0]);
+    const std::u16string destination = BoxText(Text1[1]);
+    const std::u16string password = BoxText(Text2);
     if (source.empty()) {
         services_.MsgBox(kEnterSource);
         return;
@@ -216,7 +158,7 @@ void Form1::Command2_Click() {
     if (Option1->isChecked()) {
         Encrypt(source, output, password, baseName, inKey);
     } else {
-        Decrypt(source, output, password, inKey);
+        Decrypt({source, output, password}, inKey, UD2->value(), true);
     }
 }
 
@@ -228,61 +170,77 @@ void Form1::Encrypt(const std::u16string& source, const std::u16string& destinat
         PathFromText(source), PathFromText(destination), password, StorableName(baseName), inKey, {}};
     const int rounds = UD2->value() + 3;  // the envelope's three, then the extra ones
     for (int i = 0; i < rounds; ++i) request.rounds.push_back(DrawRoundKey(services_));
-    driver_->Start([request = std::move(request), options = outputOptions_](
-                       const Progress& progress) { return EncryptFile(request, progress, options); },
-                   [this, source, destination](const Result& result) {
-                       if (result.ok()) {
-                           services_.MsgBox(kEncryptDonePrefix + destination + kOutputDone);
-                       } else {
-                           ReportFailure(result, source, destination);
-                       }
-                       LeaveBusy();
-                   });
+    Write(
+        source, destination,
+        [request = std::move(request)](const Progress& progress, const OutputOptions& options) {
+            return EncryptFile(request, progress, options);
+        },
+        EncryptedMessage(destination));
 }
 
-void Form1::Decrypt(const std::u16string& source, const std::u16string& destination,
-                    const std::u16string& password, std::int32_t inKey) {
+void Form1::Decrypt(const DecryptRun& run, std::int32_t inKey, std::int32_t rounds, bool searchOthers) {
     cipher_->FileName(std::u16string());
-    cipher_->Pass(password);
-    const DecryptRequest request{PathFromText(source), password, inKey, UD2->value()};
+    cipher_->Pass(run.password);
+    const DecryptRequest request{PathFromText(run.source), run.password, inKey, rounds};
     auto opened = std::make_shared<OpenedQivg>();
+    auto others = std::make_shared<std::optional<QivgSettings>>();
     driver_->Start(
-        [request, opened](const Progress& progress) {
+        [request, opened, others, searchOthers](const Progress& progress) {
             *opened = OpenQivg(request, progress);
+            // The password may be right and the numbers wrong: the file's first bytes tell.
+            if (searchOthers && opened->result.outcome == Outcome::WrongPassword && !progress.Cancelled()) {
+                const FoundSettings found = FindSettings(request.source, request.password);
+                if (!found.settings.empty()) *others = found.settings.front();
+            }
             return opened->result;
         },
-        [this, source, destination, opened](const Result& result) {
-            if (!result.ok() || driver_->CancelRequested()) {
-                ReportFailure(result.ok() ? Result{Outcome::Cancelled, {}, {}} : result, source, destination);
-                LeaveBusy();
-                return;
-            }
-            cipher_->FileName(opened->storedName.value_or(std::u16string()));
-            std::u16string output = destination;
-            if (opened->safeName) {
-                const bool yes = services_.MsgBox(kStoredNameBefore + *opened->safeName + kStoredNameAfter,
-                                                  Buttons::YesNo);
-                if (yes) output = FolderOf(destination) + *opened->safeName;
-            }
-            if (closing_) return;
-            driver_->Start(
-                [opened, path = PathFromText(output), options = outputOptions_](const Progress& progress) {
-                    return WriteQivg(*opened, path, progress, options);
-                },
-                [this, source, output](const Result& written) {
-                    if (written.ok()) {
-                        services_.MsgBox(output + kDecryptDone);
-                    } else {
-                        ReportFailure(written, source, output);
-                    }
-                    LeaveBusy();
-                });
-        });
+        [this, run, opened, others](const Result&) { Opened(run, opened, *others); });
+}
+
+void Form1::Opened(const DecryptRun& run, const std::shared_ptr<OpenedQivg>& opened,
+                   const std::optional<QivgSettings>& others) {
+    const Result& result = opened->result;
+    const bool cancelled = driver_->CancelRequested();
+    if (result.ok() && cancelled) return EndRun({Outcome::Cancelled, {}, {}}, run.source, run.destination);
+    if (result.outcome == Outcome::WrongPassword && others && !cancelled) {
+        return TryOtherSettings(run, *others);
+    }
+    if (!result.ok()) return EndRun(result, run.source, run.destination);
+    cipher_->FileName(opened->storedName.value_or(std::u16string()));
+    std::u16string output = run.destination;
+    if (opened->safeName) {
+        const bool yes =
+            services_.MsgBox(kStoredNameBefore + *opened->safeName + kStoredNameAfter, Buttons::YesNo);
+        if (closing_) return;
+        if (yes) output = FolderOf(run.destination) + *opened->safeName;
+    }
+    Write(
+        run.source, output,
+        [opened, path = PathFromText(output)](const Progress& progress, const OutputOptions& options) {
+            return WriteQivg(*opened, path, progress, options);
+        },
+        DecryptedMessage(output));
+}
+
+// Offers the numbers under which the password matches; on Yes the spin controls take them
+// and the decryption starts again under them, once: no second search.
+void Form1::TryOtherSettings(const DecryptRun& run, const QivgSettings& others) {
+    const bool yes = services_.MsgBox(OtherSettingsQuestion(others.inKey, others.rounds), Buttons::YesNo);
+    if (closing_) return;
+    if (!yes) {
+        WorkDone(false);
+        services_.MsgBox(kDecryptFailed);
+        return LeaveBusy();
+    }
+    UD->setValue(others.inKey);
+    UD2->setValue(others.rounds);
+    cipher_->InKey(others.inKey);
+    Decrypt(run, others.inKey, others.rounds, false);
 }
 
 void Form1::Command3_Click() {
     if (running_) return;
-    const std::u16string source = Text(Text1[2]);
+    const std::u16string source = BoxText(Text1[2]);
     if (source.empty()) {
         services_.MsgBox(kEnterFileName);
         return;
@@ -302,47 +260,78 @@ void Form1::Command3_Click() {
 
 void Form1::WrapBmp(const std::u16string& source, const std::u16string& stem) {
     const std::u16string output = stem + u"bmp";
-    driver_->Start([from = PathFromText(source), to = PathFromText(output), options = outputOptions_](
-                       const Progress& progress) { return angoka::WrapBmp(from, to, progress, options); },
-                   [this, source, output](const Result& result) {
-                       if (result.ok()) {
-                           services_.MsgBox(output + kOutputDone);
-                       } else {
-                           ReportFailure(result, source, output);
-                       }
-                       LeaveBusy();
-                   });
+    Write(
+        source, output,
+        [from = PathFromText(source), to = PathFromText(output)](const Progress& progress,
+                                                                 const OutputOptions& options) {
+            return angoka::WrapBmp(from, to, progress, options);
+        },
+        WrappedMessage(output));
 }
 
 void Form1::ExtractBmp(const std::u16string& source, const std::u16string& stem) {
     // The file is looked at before the extension is asked for, so that a file that cannot
     // be extracted is refused without a question.
     const auto path = PathFromText(source);
+    Result refused{Outcome::Ok, path, {}};
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) {
-        ReportFailure({Outcome::SourceMissing, path, {}}, source, source);
-        LeaveBusy();
-        return;
+        refused.outcome = Outcome::SourceMissing;
+    } else if (const std::uintmax_t size = std::filesystem::file_size(path, ec); ec) {
+        refused = {Outcome::IoError, path, ec};
+    } else if (size < kBmpHeaderSize) {
+        refused.outcome = Outcome::BmpTooShort;
     }
-    const std::uintmax_t size = std::filesystem::file_size(path, ec);
-    if (ec || size < kBmpHeaderSize) {
-        ReportFailure(ec ? Result{Outcome::IoError, path, ec} : Result{Outcome::BmpTooShort, path, {}},
-                      source, source);
-        LeaveBusy();
-        return;
-    }
+    if (!refused.ok()) return EndRun(refused, source, source);
     const auto answer = services_.InputBox(stem + kExtensionPrompt, kExtensionTitle, kExtensionDefault);
-    if (!answer || closing_) {  // cancelled: nothing is written
-        LeaveBusy();
-        return;
-    }
+    if (closing_) return;
+    if (!answer) return LeaveBusy();  // cancelled: nothing is written
     const std::u16string output = stem + *answer;
-    driver_->Start([from = path, to = PathFromText(output), options = outputOptions_](
-                       const Progress& progress) { return angoka::ExtractBmp(from, to, progress, options); },
-                   [this, source, output](const Result& result) {
-                       if (!result.ok()) ReportFailure(result, source, output);
-                       LeaveBusy();
-                   });
+    Write(
+        source, output,
+        [from = path, to = PathFromText(output)](const Progress& progress, const OutputOptions& options) {
+            return angoka::ExtractBmp(from, to, progress, options);
+        },
+        {});
+}
+
+void Form1::Write(const std::u16string& source, const std::u16string& output, WriteJob job,
+                  const std::u16string& doneMessage) {
+    const std::optional<bool> replace = ReplaceConsent(output);
+    if (closing_) return;
+    if (!replace) return LeaveBusy();  // the user keeps the file: the run ends quietly
+    driver_->Start(
+        [job = std::move(job), options = WriteOptions(*replace)](const Progress& progress) {
+            return job(progress, options);
+        },
+        [this, source, output, doneMessage](const Result& result) {
+            // The consent was for the file that was there; the next run asks afresh.
+            if (result.ok() && replaceAgreed_ == output) replaceAgreed_.reset();
+            EndRun(result, source, output, doneMessage);
+        });
+}
+
+std::optional<bool> Form1::ReplaceConsent(const std::u16string& output) {
+    if (replaceAgreed_ && *replaceAgreed_ == output && BoxText(Text1[1]) == output) return true;
+    const auto path = PathFromText(output);
+    std::error_code ec;
+    // Anything at the path counts, a link that leads nowhere too; a folder is refused by the
+    // write itself, with its own message.
+    if (!std::filesystem::exists(std::filesystem::symlink_status(path, ec))) return false;
+    if (std::filesystem::is_directory(path, ec)) return false;
+    if (!services_.MsgBox(ReplaceQuestion(output), Buttons::YesNo)) return std::nullopt;
+    return true;
+}
+
+void Form1::EndRun(const Result& result, const std::u16string& source, const std::u16string& path,
+                   const std::u16string& doneMessage) {
+    WorkDone(result.ok());
+    if (!result.ok()) {
+        ReportFailure(services_, result, source, path, cipher_->TitleName());
+    } else if (!doneMessage.empty()) {
+        services_.MsgBox(doneMessage);
+    }
+    LeaveBusy();
 }
 
 void Form1::Command4_Click() {
@@ -364,10 +353,10 @@ void Form1::UD2_Change() {
 
 void Form1::EnterBusy(bool swapCaption) {
     running_ = true;
+    closing_ = false;  // a window shown again after closing runs again
     driver_->NewRun();
     if (swapCaption) {
-        savedCaption_ = std::u16string(reinterpret_cast<const char16_t*>(windowTitle().utf16()),
-                                       static_cast<std::size_t>(windowTitle().size()));
+        savedCaption_ = FromQString(windowTitle());
         setWindowTitle(QString::fromUtf16(kBusyCaption));
         captionSwapped_ = true;
     }
@@ -379,15 +368,27 @@ void Form1::EnterBusy(bool swapCaption) {
     Command2->setEnabled(false);
     Command3->setEnabled(false);
     RunProgress->setValue(0);
+    RunProgress->setEnabled(true);
     RunProgress->show();
     RunCancel->setEnabled(true);
     RunCancel->show();
 }
 
+// A finished run shows a full bar; one that failed or was cancelled shows where it stopped,
+// greyed.
+void Form1::WorkDone(bool succeeded) {
+    RunCancel->setEnabled(false);
+    if (succeeded) {
+        RunProgress->setValue(RunProgress->maximum());
+    } else {
+        RunProgress->setEnabled(false);
+    }
+}
+
 void Form1::LeaveBusy() {
     if (!running_) return;
     if (captionSwapped_) {
-        setWindowTitle(ToQ(savedCaption_));
+        setWindowTitle(ToQString(savedCaption_));
         captionSwapped_ = false;
     }
     unsetCursor();
@@ -403,39 +404,17 @@ void Form1::LeaveBusy() {
 }
 
 void Form1::ShowProgress(quint64 done, quint64 total) {
-    if (!running_) return;
+    if (!running_ || !RunCancel->isEnabled()) return;
     const int permille = total == 0 ? 1000 : static_cast<int>(std::min<quint64>(done, total) * 1000 / total);
     RunProgress->setValue(permille);
 }
 
-void Form1::ReportFailure(const Result& result, const std::u16string& source, const std::u16string& path) {
-    const std::u16string named = result.path.empty() ? path : TextFromPath(result.path);
-    const std::u16string headline = OutcomeText(result.outcome);
-    switch (result.outcome) {
-        case Outcome::Ok:
-            return;
-        case Outcome::SourceMissing:
-            services_.MsgBox(NotFoundMessage(source), Buttons::OK, cipher_->TitleName());
-            return;
-        case Outcome::WrongPassword:
-            services_.MsgBox(headline);
-            services_.MsgBox(kDecryptFailed);
-            return;
-        case Outcome::OddLength:
-            services_.MsgBox(headline, Buttons::OK, cipher_->TitleName() + kOddLengthTitleSuffix);
-            return;
-        case Outcome::DestinationIsFolder:
-        case Outcome::DestinationExists:
-        case Outcome::DestinationNotFile:
-            services_.MsgBox(headline + u"\r\n" + named);
-            return;
-        case Outcome::IoError:
-            services_.MsgBox(headline + u"\r\n" + named + u"\r\n" + kReasonLabel + ReasonText(result.error));
-            return;
-        default:
-            services_.MsgBox(headline);
-            return;
+void Form1::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::PaletteChange) {
+        FollowPalette();
+        ApplyColours();
     }
+    QWidget::changeEvent(event);
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
@@ -450,27 +429,10 @@ void Form1::closeEvent(QCloseEvent* event) {
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Label9) {
-        if (event->type() == QEvent::MouseButtonRelease) {
-            auto* mouse = static_cast<QMouseEvent*>(event);
-            if (mouse->button() == Qt::LeftButton && Label9->rect().contains(mouse->position().toPoint())) {
-                Label9_Click();
-                return true;
-            }
-        }
-        return QWidget::eventFilter(watched, event);
-    }
-    for (int i = 0; i < 3; ++i) {
-        if (watched != Text1[i]) continue;
-        // A file dropped on a path box fills it.
-        if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove ||
-            event->type() == QEvent::Drop) {
-            auto* drop = static_cast<QDropEvent*>(event);
-            const QMimeData* data = drop->mimeData();
-            const QList<QUrl> urls = data ? data->urls() : QList<QUrl>();
-            if (urls.isEmpty() || !urls.front().isLocalFile()) return QWidget::eventFilter(watched, event);
-            drop->acceptProposedAction();
-            if (event->type() == QEvent::Drop) Text1[i]->setText(urls.front().toLocalFile());
+    if (watched == Label9 && event->type() == QEvent::MouseButtonRelease) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton && Label9->rect().contains(mouse->position().toPoint())) {
+            Label9_Click();
             return true;
         }
     }

@@ -5,14 +5,20 @@
 // "Text1_2" and "Command1_0" .. "Command1_2". The run's progress bar and cancel button, shown
 // only while a run is under way, are "RunProgress" and "RunCancel".
 //
+// Before a run writes over anything, it asks; Return in a box presses its pane's start
+// button; every control carries an accessible name in Japanese.
+//
 // File work runs on a worker thread through the file codec; the window stays responsive and
 // shows progress, and both start buttons are disabled until the run has ended.
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "CodecTypes.h"
+#include "QivgCodec.h"
 
 class QGroupBox;
 class QLabel;
@@ -24,6 +30,7 @@ class QRadioButton;
 namespace angoka {
 
 class BinAngsDL;
+class PathBox;
 class RunDriver;
 class RunTime;
 class UpDown;
@@ -41,7 +48,8 @@ public:
     // True from the start of a run until its last message has been dismissed.
     bool Running() const { return running_; }
     bool CancelRequested() const;
-    // How output files are written (tests inject a writer that fails or waits).
+    // How output files are written (tests inject a writer that fails or waits); the window
+    // adds its own choices to them for every write (see WriteOptions).
     void SetOutputOptions(OutputOptions options) { outputOptions_ = std::move(options); }
 
     // The handlers, named after the control and the event.
@@ -59,33 +67,69 @@ signals:
     void runFinished();
 
 protected:
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // What a decryption run works on, from its start to its end.
+    struct DecryptRun {
+        std::u16string source, destination, password;
+    };
+    using WriteJob = std::function<Result(const Progress&, const OutputOptions&)>;
+
     void BuildLayout();
     void ConnectHandlers();
+    // A new colour scheme reaches every control; the colours that must stay readable on the
+    // window's background, light or dark, are chosen again.
+    void FollowPalette();
+    void ApplyColours();
+    void NameForScreenReaders();
+    // A source was browsed for, dropped or named on the command line: an empty destination
+    // gets the one that goes with it.
+    void SourceChosen();
 
     void Encrypt(const std::u16string& source, const std::u16string& destination,
                  const std::u16string& password, const std::u16string& baseName, std::int32_t inKey);
-    void Decrypt(const std::u16string& source, const std::u16string& destination,
-                 const std::u16string& password, std::int32_t inKey);
+    // Opens the file under the given numbers; when the password does not match and
+    // `searchOthers` is set, also looks for numbers under which it does.
+    void Decrypt(const DecryptRun& run, std::int32_t inKey, std::int32_t rounds, bool searchOthers);
+    void Opened(const DecryptRun& run, const std::shared_ptr<OpenedQivg>& opened,
+                const std::optional<QivgSettings>& others);
+    void TryOtherSettings(const DecryptRun& run, const QivgSettings& others);
     void WrapBmp(const std::u16string& source, const std::u16string& stem);
     void ExtractBmp(const std::u16string& source, const std::u16string& stem);
+
+    // The last steps of every run that writes: ask before replacing anything at `output`,
+    // run `job` on the worker, then show `doneMessage` (none when empty) or the failure.
+    void Write(const std::u16string& source, const std::u16string& output, WriteJob job,
+               const std::u16string& doneMessage);
+    // The options of every write the window starts: the injected ones, a new file flushed to
+    // disk before the completion message (users may delete the original as soon as they read
+    // it), and an existing file replaced only with the user's consent.
+    OutputOptions WriteOptions(bool replace) const;
+    // Whether `output` may be written and replaced: nothing when the user declined.
+    std::optional<bool> ReplaceConsent(const std::u16string& output);
+    // Ends a run after its work: the message for `result`, then the busy state is left.
+    void EndRun(const Result& result, const std::u16string& source, const std::u16string& path,
+                const std::u16string& doneMessage = {});
 
     // The busy state: pointer (and, for the encrypt/decrypt run, the caption), start buttons
     // disabled, progress shown. Leaving it restores the caption first, then the pointer.
     void EnterBusy(bool swapCaption);
+    // The work is over (its last message is about to show): nothing left to cancel.
+    void WorkDone(bool succeeded);
     void LeaveBusy();
     void ShowProgress(quint64 done, quint64 total);
-    // The message for an ending other than success, naming `path` when the codec gives none.
-    void ReportFailure(const Result& result, const std::u16string& source, const std::u16string& path);
 
     RunTime& services_;
     std::unique_ptr<BinAngsDL> cipher_;
     RunDriver* driver_;
     OutputOptions outputOptions_;
     std::u16string comFileName_;  // the file dialog's name, kept from one browse to the next
+    // A destination chosen in the save dialog over an existing file: the dialog has asked
+    // about replacing it, so a run does not ask again while the box still holds it.
+    std::optional<std::u16string> replaceAgreed_;
     std::u16string savedCaption_;
     bool captionSwapped_ = false;
     bool running_ = false;
@@ -94,7 +138,7 @@ private:
     // Controls, by their designer names.
     QGroupBox *Frame1, *Frame2, *Frame3, *Frame4;
     QLabel *Label1, *Label2, *Label3, *Label4, *Label5, *Label6, *Label7, *Label8, *Label9;
-    std::array<QLineEdit*, 3> Text1;
+    std::array<PathBox*, 3> Text1;
     QLineEdit* Text2;
     std::array<QPushButton*, 3> Command1;
     QPushButton *Command2, *Command3, *Command4;
@@ -106,5 +150,7 @@ private:
 
 // The window's 32 x 32 icon, drawn in code.
 QIcon Form1Icon();
+// The window's font: a Japanese proportional gothic, 9 points.
+QFont Form1Font();
 
 }  // namespace angoka

@@ -1,5 +1,5 @@
 // The window's controls: places and sizes (in twips, 15 to a pixel at 96 dpi), captions,
-// containers, fonts and the keyboard tab order.
+// containers, fonts, colours, the names a screen reader reads and the keyboard tab order.
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -10,8 +10,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <functional>
 
 #include "Form1.h"
+#include "PathBox.h"
 #include "RunTime.h"
 #include "UpDown.h"
 
@@ -41,7 +43,9 @@ QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left; lef
 QLineEdit#Text2 { lineedit-password-character: 42; lineedit-password-mask-delay: 0; }
 )";
 
-QFont WindowFont() {
+}  // namespace
+
+QFont Form1Font() {
     QFont font;
     // The Japanese proportional gothic of Windows, else the one that Linux desktops carry.
     font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
@@ -52,6 +56,8 @@ QFont WindowFont() {
     font.setStyleHint(QFont::SansSerif);
     return font;
 }
+
+namespace {
 
 // A caption wider than its label (the window's font is wider than the one it was laid out
 // for) is narrowed just enough to fit, rather than cut off.
@@ -64,11 +70,16 @@ void FitCaption(QLabel* label) {
     if (font.stretch() != 100) label->setFont(font);
 }
 
-void WhiteBackground(QLabel* label) {
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::Window, Qt::white);
-    label->setPalette(palette);
-    label->setAutoFillBackground(true);
+void SetColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(role, colour);
+    widget->setPalette(palette);
+}
+
+// Blue on a light background; a lighter blue where the background is dark, so that the link
+// stays as easy to read as on white.
+QColor LinkColour(const QColor& background) {
+    return background.lightness() < 128 ? QColor(110, 160, 255) : QColor(0, 0, 255);
 }
 
 }  // namespace
@@ -89,7 +100,7 @@ void Form1::BuildLayout() {
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(Twips(0, 0, 7500, 4545).size());
     setWindowIcon(Form1Icon());
-    setFont(WindowFont());
+    setFont(Form1Font());
 
     // The window.
     Frame2 = Place<QGroupBox>(this, "Frame2", Twips(30, 30, 7425, 2415), QStringLiteral("暗号化・復号"));
@@ -100,11 +111,11 @@ void Form1::BuildLayout() {
 
     // Frame2: the encrypt/decrypt pane.
     Label1 = Place<QLabel>(Frame2, "Label1", Twips(120, 360, 1785, 195), QStringLiteral("元ファイル"));
-    Text1[0] = Place<QLineEdit>(Frame2, "Text1_0", Twips(1920, 330, 4395, 270));
+    Text1[0] = Place<PathBox>(Frame2, "Text1_0", Twips(1920, 330, 4395, 270));
     Command1[0] =
         Place<QPushButton>(Frame2, "Command1_0", Twips(6330, 330, 645, 285), QStringLiteral("参照"));
     Label2 = Place<QLabel>(Frame2, "Label2", Twips(210, 690, 1695, 180), QStringLiteral("後のファイル名"));
-    Text1[1] = Place<QLineEdit>(Frame2, "Text1_1", Twips(1920, 660, 4395, 270));
+    Text1[1] = Place<PathBox>(Frame2, "Text1_1", Twips(1920, 660, 4395, 270));
     Command1[1] =
         Place<QPushButton>(Frame2, "Command1_1", Twips(6330, 660, 645, 285), QStringLiteral("参照"));
     Frame1 = Place<QGroupBox>(Frame2, "Frame1", Twips(180, 1020, 5775, 1245), QStringLiteral("設定"));
@@ -124,7 +135,7 @@ void Form1::BuildLayout() {
 
     // Frame3: the BMP pane.
     Label8 = Place<QLabel>(Frame3, "Label8", Twips(180, 270, 825, 195), QStringLiteral("ファイル名"));
-    Text1[2] = Place<QLineEdit>(Frame3, "Text1_2", Twips(1080, 240, 5235, 270));
+    Text1[2] = Place<PathBox>(Frame3, "Text1_2", Twips(1080, 240, 5235, 270));
     Command1[2] =
         Place<QPushButton>(Frame3, "Command1_2", Twips(6330, 240, 645, 285), QStringLiteral("参照"));
     Frame4 = Place<QGroupBox>(Frame3, "Frame4", Twips(180, 600, 1755, 915), QStringLiteral("データ設定"));
@@ -150,18 +161,15 @@ void Form1::BuildLayout() {
     Text2->setEchoMode(QLineEdit::Password);
     setStyleSheet(QString::fromLatin1(kStyleSheet));
 
-    WhiteBackground(Label5);
-    WhiteBackground(Label7);
-
+    for (QLabel* echo : {Label5, Label7}) echo->setAutoFillBackground(true);
     QFont link = font();
     link.setBold(true);
     link.setItalic(true);
     link.setUnderline(true);
     Label9->setFont(link);
-    QPalette linkPalette = Label9->palette();
-    linkPalette.setColor(QPalette::WindowText, QColor(0, 0, 255));
-    Label9->setPalette(linkPalette);
     Label9->setCursor(Qt::PointingHandCursor);
+    ApplyColours();
+    NameForScreenReaders();
 
     for (QLabel* label : {Label1, Label2, Label3, Label4, Label5, Label6, Label7, Label8, Label9}) {
         label->setFocusPolicy(Qt::NoFocus);
@@ -174,6 +182,56 @@ void Form1::BuildLayout() {
                                  Option4,     Command3, Text1[2],    RunCancel, Command4};
     for (std::size_t i = 1; i < std::size(tabOrder); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
     Command2->setFocus(Qt::OtherFocusReason);
+}
+
+void Form1::FollowPalette() {
+    // Qt tells the window of a new scheme and the window passes it on, but not to controls
+    // under a style sheet (all of ours): each takes it again from its container here,
+    // containers first.
+    const std::function<void(QObject*)> follow = [&follow](QObject* container) {
+        for (QObject* child : container->children()) {
+            if (!child->isWidgetType() || static_cast<QWidget*>(child)->isWindow()) continue;
+            QEvent changed(QEvent::ApplicationPaletteChange);
+            QCoreApplication::sendEvent(child, &changed);
+            follow(child);
+        }
+    };
+    follow(this);
+}
+
+void Form1::ApplyColours() {
+    // The echo labels are white whatever the scheme, so their text stays black.
+    for (QLabel* echo : {Label5, Label7}) {
+        SetColour(echo, QPalette::Window, Qt::white);
+        SetColour(echo, QPalette::WindowText, Qt::black);
+    }
+    SetColour(Label9, QPalette::WindowText, LinkColour(palette().color(QPalette::Window)));
+}
+
+// What a screen reader says for each control: which path a box holds, what a button does.
+void Form1::NameForScreenReaders() {
+    const std::pair<QWidget*, const char*> names[] = {
+        {Text1[0], "元ファイルのパス"},
+        {Command1[0], "元ファイルを参照"},
+        {Text1[1], "後のファイル名のパス"},
+        {Command1[1], "後のファイル名を参照"},
+        {Command2, "暗号化・復号を開始"},
+        {Text2, "パスワード"},
+        {UD, "内部変化数"},
+        {UD2, "暗号化回数"},
+        {Option1, "暗号化"},
+        {Option2, "復号化"},
+        {Text1[2], "BMP化・データ取り出しをするファイルのパス"},
+        {Command1[2], "BMP化・データ取り出しをするファイルを参照"},
+        {Option3, "BMP化"},
+        {Option4, "データ取り出し"},
+        {Command3, "BMP化・データ取り出しを開始"},
+        {Command4, "閉じる"},
+        {Label9, "QuorvaneHP (ホームページを開く)"},
+        {RunProgress, "進行状況"},
+        {RunCancel, "処理を中止"},
+    };
+    for (const auto& [widget, name] : names) widget->setAccessibleName(QString::fromUtf8(name));
 }
 
 }  // namespace angoka

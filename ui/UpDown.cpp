@@ -1,5 +1,8 @@
 #include "UpDown.h"
 
+#include <QAccessible>
+#include <QAccessibleValueInterface>
+#include <QAccessibleWidget>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QPainter>
@@ -30,6 +33,35 @@ QIcon ArrowIcon(bool up, const QColor& color) {
     return QIcon(pixmap);
 }
 
+// The control as a screen reader sees it: a spin box with a value, a range and a step.
+class UpDownAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
+public:
+    explicit UpDownAccessible(UpDown* upDown) : QAccessibleWidget(upDown, QAccessible::SpinBox) {}
+
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        if (type == QAccessible::ValueInterface) return static_cast<QAccessibleValueInterface*>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+    QString text(QAccessible::Text type) const override {
+        if (type == QAccessible::Value) return QString::number(upDown()->value());
+        return QAccessibleWidget::text(type);
+    }
+    QVariant currentValue() const override { return upDown()->value(); }
+    void setCurrentValue(const QVariant& value) override { upDown()->setValue(value.toInt()); }
+    QVariant maximumValue() const override { return upDown()->maximum(); }
+    QVariant minimumValue() const override { return upDown()->minimum(); }
+    QVariant minimumStepSize() const override { return 1; }
+
+private:
+    UpDown* upDown() const { return static_cast<UpDown*>(widget()); }
+};
+
+QAccessibleInterface* UpDownAccessibleFactory(const QString& className, QObject* object) {
+    if (className == QLatin1String(UpDown::staticMetaObject.className()) && object && object->isWidgetType())
+        return new UpDownAccessible(static_cast<UpDown*>(object));
+    return nullptr;
+}
+
 }  // namespace
 
 UpDown::UpDown(int minimum, int maximum, int value, QWidget* parent)
@@ -39,12 +71,13 @@ UpDown::UpDown(int minimum, int maximum, int value, QWidget* parent)
       value_(std::clamp(value, minimum, maximum)),
       up_(new QToolButton(this)),
       down_(new QToolButton(this)) {
+    static const bool accessible = (QAccessible::installFactory(UpDownAccessibleFactory), true);
+    (void)accessible;
     setFocusPolicy(Qt::StrongFocus);
-    const QColor arrowColor = palette().color(QPalette::ButtonText);
-    for (auto [button, up, name, step] :
-         {std::tuple{up_, true, "up", 1}, std::tuple{down_, false, "down", -1}}) {
+    for (auto [button, name, spoken, step] : {std::tuple{up_, "up", "1つ増やす", 1},
+                                               std::tuple{down_, "down", "1つ減らす", -1}}) {
         button->setObjectName(QString::fromLatin1(name));
-        button->setIcon(ArrowIcon(up, arrowColor));
+        button->setAccessibleName(QString::fromUtf8(spoken));
         button->setIconSize(QSize(7, 4));
         button->setFocusPolicy(Qt::NoFocus);
         button->setAutoRepeat(true);
@@ -53,12 +86,28 @@ UpDown::UpDown(int minimum, int maximum, int value, QWidget* parent)
             stepBy(step);
         });
     }
+    DrawArrows();
+}
+
+void UpDown::DrawArrows() {
+    const QColor colour = palette().color(QPalette::ButtonText);
+    up_->setIcon(ArrowIcon(true, colour));
+    down_->setIcon(ArrowIcon(false, colour));
+}
+
+void UpDown::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::PaletteChange) DrawArrows();
+    QWidget::changeEvent(event);
 }
 
 void UpDown::setValue(int value) {
     value = std::clamp(value, minimum_, maximum_);
     if (value == value_) return;
     value_ = value;
+    if (QAccessible::isActive()) {
+        QAccessibleValueChangeEvent changed(this, value_);
+        QAccessible::updateAccessibility(&changed);
+    }
     emit valueChanged(value_);
 }
 
@@ -79,6 +128,12 @@ void UpDown::keyPressEvent(QKeyEvent* event) {
         case Qt::Key_Down:
         case Qt::Key_Left:
             stepBy(-1);
+            break;
+        case Qt::Key_PageUp:
+            stepBy(kPageStep);
+            break;
+        case Qt::Key_PageDown:
+            stepBy(-kPageStep);
             break;
         case Qt::Key_Home:
             setValue(minimum_);

@@ -1,7 +1,8 @@
 #pragma once
 // An up-down control: two stacked arrow buttons and an integer value within a range, with
 // no text of its own (a label next to it shows the value). It takes the keyboard focus;
-// the Up and Down keys and the mouse wheel step the value too.
+// the Up and Down keys and the mouse wheel step the value too, Page Up and Page Down by 5.
+// A screen reader sees a spin box with its value and range.
 #include <QWidget>
 
 class QToolButton;
@@ -20,10 +21,13 @@ public:
     void setValue(int value);
     void stepBy(int steps) { setValue(value_ + steps); }
 
+    static constexpr int kPageStep = 5;
+
 signals:
     void valueChanged(int value);
 
 protected:
+    void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
@@ -32,6 +36,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // Arrows in the palette's button text colour, drawn again when the palette changes.
+    void DrawArrows();
+
     int minimum_, maximum_, value_;
     QToolButton* up_;
     QToolButton* down_;

@@ -1,6 +1,7 @@
 #pragma once
 // The texts that only the window shows: captions of its state, questions, prompts and
 // filters. What the user is told about an outcome is shared with qivg (Messages.h).
+#include <cstdint>
 #include <string>
 
 #include "Messages.h"
@@ -25,11 +26,29 @@ inline constexpr char16_t kDecryptDone[] = u"に復号完了";
 inline constexpr char16_t kStoredNameBefore[] = u"元のファイル名";
 inline constexpr char16_t kStoredNameAfter[] = u"を検出しました。適応しますか？";
 
+// Asked when the password matched under other numbers than the ones set.
+inline std::u16string OtherSettingsQuestion(std::int32_t inKey, std::int32_t rounds) {
+    const auto number = [](std::int32_t value) {
+        const std::string digits = std::to_string(value);
+        return std::u16string(digits.begin(), digits.end());
+    };
+    return u"内部変化数 " + number(inKey) + u"、暗号化回数 " + number(rounds) +
+           u" ならパスワードが一致します。この設定で復号しますか？";
+}
+
+// Asked before a run writes over anything at its output path.
+inline std::u16string ReplaceQuestion(const std::u16string& path) {
+    return path + u"は既に存在します。置き換えますか？";
+}
+
 // BMP pane.
 inline constexpr char16_t kEnterFileName[] = u"ファイル名を入力してください";
 inline constexpr char16_t kExtensionPrompt[] = u"につける拡張子を入力してください(.は不必要)";
 inline constexpr char16_t kExtensionTitle[] = u"拡張子";
 inline constexpr char16_t kExtensionDefault[] = u"qivg";
+
+// Shown in an empty path box.
+inline constexpr char16_t kDropHint[] = u"ここにファイルをドロップできます";
 
 // The home-page shortcut in the program's folder.
 inline constexpr char16_t kShortcutFile[] = u"Quorvane.url";

@@ -1,5 +1,10 @@
 // The browse buttons: dialog kind and filter by button and mode, the name as chosen, the
-// name kept between showings, and a cancelled dialog.
+// name kept between showings, the folder it opens in, a cancelled dialog, and the destination
+// that a chosen source suggests.
+#include <QMimeData>
+#include <QTest>
+#include <QUrl>
+
 #include "GuiFixture.h"
 
 namespace angoka::testing {
@@ -68,6 +73,85 @@ TEST_F(Browse, ACancelledDialogLeavesTheBoxAsItWas) {
         Click("Command1_1");
         EXPECT_EQ(Box("Text1_1")->text(), QStringLiteral("/keep/me.qivg"));
     }
+}
+
+TEST_F(Browse, TheDialogOpensInTheFolderOfThePathInTheBox) {
+    struct Case {
+        const char* box;
+        const char* button;
+        std::u16string text;
+        std::u16string folder;  // empty: where the last chosen name is
+    };
+    const Case cases[] = {
+        {"Text1_0", "Command1_0", u"/data/in/a.txt", u"/data/in/"},
+        {"Text1_1", "Command1_1", u"/data/out/b.qivg", u"/data/out/"},
+        {"Text1_2", "Command1_2", u"/pics/c.bmp", u"/pics/"},
+        {"Text1_0", "Command1_0", u"", u""},
+        {"Text1_0", "Command1_0", u"typed.txt", u""},
+    };
+    services.dialogAnswers = {std::u16string(u"/last/x.txt")};
+    Click("Command1_2");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Q(c.text).toStdString());
+        services.dialogs.clear();
+        SetText(c.box, c.text);
+        Click(c.button);
+        ASSERT_EQ(services.dialogs.size(), 1u);
+        EXPECT_EQ(services.dialogs[0].folder, c.folder);
+        EXPECT_EQ(services.dialogs[0].fileName, u"/last/x.txt");
+    }
+}
+
+TEST_F(Browse, AChosenSourceFillsAnEmptyDestination) {
+    struct Case {
+        const char* way;
+        const char* option;
+        QString source;
+        QString before;    // the destination box before
+        QString expected;  // and after
+    };
+    const Case cases[] = {
+        {"browse", "Option1", QStringLiteral("/d/a.txt"), QString(), QStringLiteral("/d/a.txt.qivg")},
+        {"browse", "Option2", QStringLiteral("/d/a.qivg"), QString(), QStringLiteral("/d/a")},
+        {"browse", "Option2", QStringLiteral("/d/B.QIVG"), QString(), QStringLiteral("/d/B")},
+        {"browse", "Option2", QStringLiteral("/d/a.txt"), QString(), QString()},
+        {"browse", "Option2", QStringLiteral("/d/.qivg"), QString(), QString()},
+        {"browse", "Option1", QStringLiteral("/d/a.txt"), QStringLiteral("/keep"), QStringLiteral("/keep")},
+        {"drop", "Option1", QStringLiteral("/d/日本語.txt"), QString(), QStringLiteral("/d/日本語.txt.qivg")},
+        {"drop", "Option2", QStringLiteral("/d/a.qivg"), QString(), QStringLiteral("/d/a")},
+        {"drop", "Option1", QStringLiteral("/d/a.txt"), QStringLiteral("/keep"), QStringLiteral("/keep")},
+        {"argument", "Option1", QStringLiteral("/d/a.txt"), QString(), QStringLiteral("/d/a.txt.qivg")},
+        {"argument", "Option2", QStringLiteral("/d/a.qivg"), QString(), QStringLiteral("/d/a")},
+        {"argument", "Option2", QStringLiteral("/d/a.qivg"), QStringLiteral("/keep"),
+         QStringLiteral("/keep")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.way) + " " + c.source.toStdString());
+        Box("Text1_0")->clear();
+        Box("Text1_1")->setText(c.before);
+        Select(c.option);
+        const std::string way = c.way;
+        if (way == "browse") {
+            services.dialogAnswers = {U(c.source)};
+            Click("Command1_0");
+        } else if (way == "drop") {
+            QMimeData data;
+            data.setUrls({QUrl::fromLocalFile(c.source)});
+            QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(Box("Text1_0"), &enter);
+            QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(Box("Text1_0"), &drop);
+        } else {
+            form->OpenArgument(c.source);
+        }
+        EXPECT_EQ(Box("Text1_0")->text(), c.source);
+        EXPECT_EQ(Box("Text1_1")->text(), c.expected);
+    }
+    // Typing a source suggests nothing; the suggestion itself stays editable.
+    Box("Text1_1")->clear();
+    QTest::keyClicks(Box("Text1_0"), QStringLiteral("x"));
+    EXPECT_TRUE(Box("Text1_1")->text().isEmpty());
+    EXPECT_FALSE(Box("Text1_1")->isReadOnly());
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // messages, the stored-name question, and the path rules.
 #include <unistd.h>
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <cerrno>
@@ -174,6 +175,7 @@ TEST_F(EncryptDecrypt, FailedDecryptionsShowTheirMessagesAndWriteNothing) {
 
     const std::u16string failed = u"復号に失敗しました";
     const std::u16string asked = u"元のファイル名a.txtを検出しました。適応しますか？";
+    const std::u16string replace = U(In("x.bin")) + u"は既に存在します。置き換えますか？";
     struct Case {
         const char* name;
         const char* file;
@@ -182,17 +184,10 @@ TEST_F(EncryptDecrypt, FailedDecryptionsShowTheirMessagesAndWriteNothing) {
         std::vector<std::u16string> prompts;
         std::optional<std::u16string> lastTitle;  // nothing: the application's title
     };
-    // The content is checked while it is written, so after the stored-name question.
+    // The content is checked while it is written, so after the stored-name question and the
+    // consent to replace x.bin: the old file stays all the same.
     const Case cases[] = {
         {"wrong password", "good.qivg", u"Pass", 0, 2, {kPasswordMismatchMessage, failed}, std::nullopt},
-        {"wrong internal change",
-         "good.qivg",
-         u"pass",
-         3,
-         2,
-         {kPasswordMismatchMessage, failed},
-         std::nullopt},
-        {"wrong round count", "good.qivg", u"pass", 0, 1, {kPasswordMismatchMessage, failed}, std::nullopt},
         {"no format marker",
          "nomarker.qivg",
          u"pass",
@@ -200,13 +195,19 @@ TEST_F(EncryptDecrypt, FailedDecryptionsShowTheirMessagesAndWriteNothing) {
          2,
          {u"正しいqivg形式ファイルではありませんでした"},
          std::nullopt},
-        {"odd length", "odd.qivg", u"pass", 0, 2, {asked, kOddLengthMessage}, std::u16string(u"-ｴﾗｰ")},
+        {"odd length",
+         "odd.qivg",
+         u"pass",
+         0,
+         2,
+         {asked, replace, kOddLengthMessage},
+         std::u16string(u"-ｴﾗｰ")},
         {"not hex",
          "badhex.qivg",
          u"pass",
          0,
          2,
-         {asked, u"ファイルの内容が壊れているため復号できませんでした"},
+         {asked, replace, u"ファイルの内容が壊れているため復号できませんでした"},
          std::nullopt},
         {"truncated",
          "truncated.qivg",
@@ -235,6 +236,7 @@ TEST_F(EncryptDecrypt, FailedDecryptionsShowTheirMessagesAndWriteNothing) {
         SCOPED_TRACE(c.name);
         services.messages.clear();
         seen.clear();
+        services.yesNoAnswers = {false, true};  // the stored name: no; replacing x.bin: yes
         Child<UpDown>("UD")->setValue(c.inKey);
         Child<UpDown>("UD2")->setValue(c.rounds);
         Decrypt(In(c.file), In("x.bin"), c.password);
@@ -265,6 +267,7 @@ TEST_F(EncryptDecrypt, AnUnsafeStoredNameIsNeverOffered) {
     for (const std::u16string name : {u"../x", u"a/b", u"..", u""}) {
         SCOPED_TRACE(Q(name).toStdString());
         services.messages.clear();
+        std::filesystem::remove(In("plain.bin"));
         MakeQivg(In("unsafe.qivg"), kMarker + std::u16string(u"414243"), name, 1);
         Child<UpDown>("UD2")->setValue(1);
         Decrypt(In("unsafe.qivg"), In("plain.bin"));
@@ -329,7 +332,7 @@ TEST_F(EncryptDecrypt, FileSystemFailuresNameThePathAndTheReason) {
 
     // A disk that fills up part-way: the destination keeps its old content, no temporary file.
     WriteFile(In("full.qivg"), "old");
-    OutputOptions full{.replace = true};
+    OutputOptions full;
     full.writer = [](int, const void*, std::size_t) -> ssize_t {
         errno = ENOSPC;
         return -1;
@@ -337,9 +340,11 @@ TEST_F(EncryptDecrypt, FileSystemFailuresNameThePathAndTheReason) {
     form->SetOutputOptions(full);
     services.messages.clear();
     seen.clear();
+    services.yesNoAnswers = {true};
     Encrypt(In("a.txt"), In("full.qivg"));
-    ASSERT_EQ(Prompts().size(), 1u);
-    const QString diskFull = Q(Prompts()[0]);
+    ASSERT_EQ(Prompts().size(), 2u);
+    EXPECT_EQ(Prompts()[0], U(In("full.qivg")) + u"は既に存在します。置き換えますか？");
+    const QString diskFull = Q(Prompts()[1]);
     EXPECT_TRUE(diskFull.contains(QStringLiteral("ディスクの空き容量が足りません")))
         << diskFull.toStdString();
     EXPECT_TRUE(diskFull.contains(Q(U(In("full.qivg"))))) << diskFull.toStdString();
@@ -347,6 +352,70 @@ TEST_F(EncryptDecrypt, FileSystemFailuresNameThePathAndTheReason) {
     ExpectIdleAfterRun();
     EXPECT_EQ(ReadFile(In("full.qivg")), "old");
     EXPECT_EQ(Listing(Dir()), (std::vector<std::string>{"a.txt", "folder.qivg", "full.qivg"}));
+}
+
+TEST_F(EncryptDecrypt, ARightPasswordUnderOtherNumbersIsOfferedThem) {
+    const std::string content = Pattern(2000, 11);
+    WriteFile(In("a.txt"), content);
+    Child<UpDown>("UD")->setValue(-3);
+    Child<UpDown>("UD2")->setValue(4);
+    Encrypt(In("a.txt"), In("a.qivg"));
+    std::filesystem::remove(In("a.txt"));
+
+    const std::u16string offer = u"内部変化数 -3、暗号化回数 4 ならパスワードが一致します。この設定で復号しますか？";
+    const std::u16string asked = u"元のファイル名a.txtを検出しました。適応しますか？";
+    struct Case {
+        const char* name;
+        int inKey, rounds;
+        bool yes;
+    };
+    const Case cases[] = {
+        {"other internal change", 0, 4, true},
+        {"other round count", -3, 1, true},
+        {"both other", 10, 30, true},
+        {"declined", 0, 1, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        services.messages.clear();
+        seen.clear();
+        Child<UpDown>("UD")->setValue(c.inKey);
+        Child<UpDown>("UD2")->setValue(c.rounds);
+        services.yesNoAnswers = {c.yes, true};
+        Decrypt(In("a.qivg"), In("x.bin"));
+        ASSERT_FALSE(seen.empty());
+        EXPECT_EQ(seen[0].message.buttons, Buttons::YesNo);
+        ExpectBusyDuringEveryMessage(seen, Q(kBusy));
+        ExpectIdleAfterRun();
+        if (c.yes) {
+            // The spin controls and their echoes take the numbers; the run goes on under them.
+            EXPECT_EQ(Prompts(), (std::vector<std::u16string>{offer, asked, U(In("a.txt")) + u"に復号完了"}));
+            EXPECT_EQ(Child<UpDown>("UD")->value(), -3);
+            EXPECT_EQ(Child<UpDown>("UD2")->value(), 4);
+            EXPECT_EQ(Child<QLabel>("Label5")->text(), QStringLiteral("-3"));
+            EXPECT_EQ(Child<QLabel>("Label7")->text(), QStringLiteral("4"));
+            EXPECT_EQ(ReadFile(In("a.txt")), content);
+            std::filesystem::remove(In("a.txt"));
+        } else {
+            EXPECT_EQ(Prompts(), (std::vector<std::u16string>{offer, u"復号に失敗しました"}));
+            EXPECT_EQ(Child<UpDown>("UD")->value(), c.inKey);
+            EXPECT_EQ(Child<UpDown>("UD2")->value(), c.rounds);
+        }
+        EXPECT_EQ(Listing(Dir()), std::vector<std::string>{"a.qivg"});
+    }
+}
+
+TEST_F(EncryptDecrypt, AMatchingPasswordOverThePayloadErrorIsOnlyAFailure) {
+    // The password matched, so there is no mismatch message and nothing to offer.
+    const auto vector = std::filesystem::path(ANGOKA_VECTORS_DIR) / "crafted_payload_is_Error.qivg";
+    ASSERT_TRUE(std::filesystem::exists(vector));
+    Child<UpDown>("UD")->setValue(4);
+    Child<UpDown>("UD2")->setValue(2);
+    Decrypt(vector, In("out.bin"), u"pw");
+    EXPECT_EQ(Prompts(), std::vector<std::u16string>{u"復号に失敗しました"});
+    ExpectBusyDuringEveryMessage(seen, Q(kBusy));
+    ExpectIdleAfterRun();
+    EXPECT_TRUE(Listing(Dir()).empty());
 }
 
 }  // namespace

@@ -56,8 +56,6 @@ void FormTest::SetUp() {
     dir_ = PathFromText(FromQString(tmp_.path()));
     services.programFolder = U(dir_);
     form = std::make_unique<Form1>(services);
-    // The window replaces an existing output without asking, as these tests expect.
-    form->SetOutputOptions({.replace = true});
     services.onMessage = [this](const FakeRunTime::Message& message) {
         seen.push_back({message, form->windowTitle(), form->cursor().shape(), form->Running()});
     };

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <functional>
 
@@ -128,6 +130,74 @@ TEST(QtRunTime, FileDialogSettings) {
         dialog->reject();
     });
     EXPECT_EQ(services.FileDialog(request), std::nullopt);
+}
+
+TEST(QtRunTime, TheFileDialogListsEachFilterAsItsDescriptionAlone) {
+    QtRunTime services;
+    for (const std::u16string filter :
+         {u"全てのファイル(*.*)|*.*", u"Bitmap(*.bmp)|*.bmp", u"Quorvane暗号ファイル(*.qivg)|*.qivg"}) {
+        FileDialogRequest request;
+        request.filter = filter;
+        const QString description = ToQString(filter.substr(0, filter.find(u'|')));
+        WhenOpen<QFileDialog>([description](QFileDialog* dialog) {
+            EXPECT_TRUE(dialog->testOption(QFileDialog::HideNameFilterDetails));
+            auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+            ASSERT_NE(types, nullptr);
+            ASSERT_EQ(types->count(), 1);
+            EXPECT_EQ(types->itemText(0), description);
+            dialog->reject();
+        });
+        services.FileDialog(request);
+    }
+}
+
+TEST(QtRunTime, TheFileDialogOpensInTheGivenFolderElseInTheNamesOwn) {
+    QTemporaryDir given, last;
+    ASSERT_TRUE(given.isValid() && last.isValid());
+    struct Case {
+        QString folder;
+        QString directory;  // where the dialog opens
+    };
+    const Case cases[] = {
+        {given.path() + QStringLiteral("/"), given.path()},
+        {QString(), last.path()},
+        {given.path() + QStringLiteral("/gone/"), last.path()},
+    };
+    QtRunTime services;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.folder.toStdString());
+        FileDialogRequest request;
+        request.filter = u"全てのファイル(*.*)|*.*";
+        request.fileName = FromQString(last.path() + QStringLiteral("/x.txt"));
+        request.folder = FromQString(c.folder);
+        WhenOpen<QFileDialog>([c](QFileDialog* dialog) {
+            EXPECT_EQ(dialog->directory().absolutePath(), c.directory);
+            dialog->reject();
+        });
+        services.FileDialog(request);
+    }
+}
+
+TEST(QtRunTime, DialogsTakeTheWindowsFont) {
+    QWidget window;
+    QFont font(QStringLiteral("IPAPGothic"), 13);
+    window.setFont(font);
+    QtRunTime services(&window);
+    WhenOpen<QMessageBox>([&](QMessageBox* box) {
+        EXPECT_EQ(box->font(), window.font());
+        box->button(QMessageBox::Ok)->click();
+    });
+    services.MsgBox(u"x");
+    WhenOpen<QInputDialog>([&](QInputDialog* dialog) {
+        EXPECT_EQ(dialog->font(), window.font());
+        dialog->reject();
+    });
+    services.InputBox(u"p", u"t", u"");
+    WhenOpen<QFileDialog>([&](QFileDialog* dialog) {
+        EXPECT_EQ(dialog->font(), window.font());
+        dialog->reject();
+    });
+    services.FileDialog({});
 }
 
 TEST(QtRunTime, RandomDrawsAndProgramFolder) {

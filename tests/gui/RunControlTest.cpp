@@ -24,7 +24,7 @@ protected:
         WriteFile(In("src/big.bin"), Pattern(5 * 1024 * 1024 + 3));
         WriteFile(In("out/big.qivg"), "old");
         // Output waits until the run is cancelled, then writes normally.
-        OutputOptions held{.replace = true};
+        OutputOptions held;
         held.writer = [this](int fd, const void* data, std::size_t size) -> ssize_t {
             writerEntered = true;
             while (!form->CancelRequested()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -35,6 +35,7 @@ protected:
         SetText("Text1_1", In("out/big.qivg"));
         SetText("Text2", std::u16string(u"pw"));
     }
+    std::u16string ReplaceBigQuestion() const { return U(In("out/big.qivg")) + u"は既に存在します。置き換えますか？"; }
     void StartHeldRun(const char* button) {
         Click(button);
         ASSERT_TRUE(QTest::qWaitFor([this] { return writerEntered.load(); }, 30000));
@@ -44,6 +45,7 @@ protected:
 };
 
 TEST_F(RunControl, StartButtonsAreDisabledAndProgressShowsWhileARunIsUnderWay) {
+    services.messages.clear();
     StartHeldRun("Command2");
     EXPECT_FALSE(Child("Command2")->isEnabled());
     EXPECT_FALSE(Child("Command3")->isEnabled());
@@ -52,12 +54,13 @@ TEST_F(RunControl, StartButtonsAreDisabledAndProgressShowsWhileARunIsUnderWay) {
     EXPECT_EQ(Caption(), Q(kBusy));
     EXPECT_EQ(Cursor(), Qt::WaitCursor);
     // Presses of the start buttons do nothing now, whichever way they arrive.
+    EXPECT_EQ(Prompts(), std::vector<std::u16string>{ReplaceBigQuestion()});
     SetText("Text1_2", In("src/big.bin"));
     Click("Command2");
     Click("Command3");
     form->Command2_Click();
     form->Command3_Click();
-    EXPECT_TRUE(services.messages.empty());
+    EXPECT_EQ(Prompts(), std::vector<std::u16string>{ReplaceBigQuestion()});
     Click("RunCancel");
     ASSERT_TRUE(WaitIdle());
     EXPECT_FALSE(Child("RunProgress")->isVisible());
@@ -78,9 +81,12 @@ TEST_F(RunControl, CancelLeavesTheDestinationAndTheBusyState) {
         StartHeldRun(mode == std::string("Option1") ? "Command2" : "Command3");
         Click("RunCancel");
         ASSERT_TRUE(WaitIdle());
-        EXPECT_EQ(Prompts(), std::vector<std::u16string>{u"処理を中止しました"});
-        ASSERT_EQ(seen.size(), 1u);
-        EXPECT_EQ(seen[0].cursor, Qt::WaitCursor);
+        // Encryption writes over the old big.qivg and asks first; the wrap makes a new file.
+        std::vector<std::u16string> expected{u"処理を中止しました"};
+        if (mode == std::string("Option1")) expected.insert(expected.begin(), ReplaceBigQuestion());
+        EXPECT_EQ(Prompts(), expected);
+        ASSERT_EQ(seen.size(), expected.size());
+        EXPECT_EQ(seen.back().cursor, Qt::WaitCursor);
         EXPECT_EQ(Cursor(), Qt::ArrowCursor);
         EXPECT_EQ(Caption(), QStringLiteral("暗号化しましょ"));
         EXPECT_EQ(ReadFile(In("out/big.qivg")), "old");
@@ -107,20 +113,66 @@ TEST_F(RunControl, ClosingDuringARunCancelsItCleanly) {
         EXPECT_FALSE(form->isVisible());
         EXPECT_FALSE(form->Running());
         QCoreApplication::processEvents();  // a late result of the worker must not surface
-        EXPECT_TRUE(services.messages.empty());
+        EXPECT_EQ(Prompts(), std::vector<std::u16string>{ReplaceBigQuestion()});
         EXPECT_EQ(ReadFile(In("out/big.qivg")), "old");
         EXPECT_EQ(Listing(In("out")), std::vector<std::string>{"big.qivg"});
     }
 }
 
 TEST_F(RunControl, ProgressReachesTheEnd) {
-    form->SetOutputOptions({.replace = true});
+    form->SetOutputOptions({});
     auto* bar = Child<QProgressBar>("RunProgress");
     QSignalSpy moved(bar, &QProgressBar::valueChanged);
     Run("Command2");
     ASSERT_FALSE(moved.isEmpty());
     EXPECT_EQ(moved.last().at(0).toInt(), 1000);
-    EXPECT_EQ(Prompts().size(), 1u);
+    EXPECT_EQ(Prompts().size(), 2u);  // replacing big.qivg, then done
+}
+
+TEST_F(RunControl, WhileTheLastMessageIsOpenNothingIsLeftToCancel) {
+    form->SetOutputOptions({});
+    std::filesystem::create_directory(In("out/folder.qivg"));
+    struct Case {
+        const char* name;
+        const char* destination;
+        bool succeeded;
+    };
+    const Case cases[] = {{"done", "out/new.qivg", true}, {"failed", "out/folder.qivg", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        struct State {
+            bool cancelEnabled, barEnabled;
+            int bar;
+        };
+        std::vector<State> states;
+        services.onMessage = [&](const FakeRunTime::Message&) {
+            states.push_back({Child("RunCancel")->isEnabled(), Child("RunProgress")->isEnabled(),
+                              Child<QProgressBar>("RunProgress")->value()});
+        };
+        SetText("Text1_1", In(c.destination));
+        Run("Command2");
+        ASSERT_EQ(states.size(), 1u);
+        EXPECT_FALSE(states[0].cancelEnabled);
+        // Done: a full bar; failed: the bar greyed where it stopped.
+        EXPECT_EQ(states[0].barEnabled, c.succeeded);
+        if (c.succeeded) {
+            EXPECT_EQ(states[0].bar, 1000);
+        }
+    }
+    // The next run starts with both active again.
+    std::atomic<bool> seenActive{false};
+    OutputOptions watch;
+    watch.writer = [&](int fd, const void* data, std::size_t size) -> ssize_t {
+        QMetaObject::invokeMethod(form.get(), [&] {
+            seenActive = Child("RunCancel")->isEnabled() && Child("RunProgress")->isEnabled();
+        });
+        return ::write(fd, data, size);
+    };
+    form->SetOutputOptions(watch);
+    services.onMessage = nullptr;
+    SetText("Text1_1", In("out/next.qivg"));
+    Run("Command2");
+    EXPECT_TRUE(seenActive);
 }
 
 }  // namespace

@@ -1,0 +1,281 @@
+// Asking before a run writes over something: every kind of write, both answers, the save
+// dialog's own question, links, and the options every write goes out with.
+#include <unistd.h>
+
+#include <atomic>
+#include <deque>
+#include <fstream>
+
+#include "BmpCodec.h"
+#include "GuiFixture.h"
+#include "UpDown.h"
+
+namespace angoka::testing {
+namespace {
+
+std::string Header() {
+    const auto& header = BmpHeader();
+    return std::string(reinterpret_cast<const char*>(header.data()), header.size());
+}
+
+std::u16string Question(const std::filesystem::path& path) {
+    return U(path) + u"は既に存在します。置き換えますか？";
+}
+
+bool InEncryptPane(const std::string& option) {
+    return option == "Option1" || option == "Option2";
+}
+
+class Replace : public FormTest {
+protected:
+    void SetUp() override {
+        FormTest::SetUp();
+        content_ = Pattern(1000, 4);
+        WriteFile(In("a.txt"), content_);
+        Fill("Option1", In("a.txt"), In("a.qivg"));
+        Run("Command2");
+        ASSERT_EQ(Listing(Dir()), (std::vector<std::string>{"a.qivg", "a.txt"}));
+        services.messages.clear();
+        seen.clear();
+    }
+    void Fill(const char* option, const std::filesystem::path& source,
+              const std::filesystem::path& destination) {
+        Select(option);
+        SetText(InEncryptPane(option) ? "Text1_0" : "Text1_2", source);
+        SetText("Text1_1", destination);
+        SetText("Text2", std::u16string(u"pass"));
+    }
+    std::string content_;
+};
+
+TEST_F(Replace, EveryWriteAsksBeforeReplacingWhatIsThere) {
+    const std::size_t encryptedSize = 4 + 5 + 2 * 1000 + 1 + 25;  // P + F + 2N + n + 25
+    struct Case {
+        const char* name;
+        const char* option;
+        const char* source;
+        const char* destination;             // the encrypt/decrypt pane's destination box
+        std::deque<bool> before;             // answers to the questions before it (the stored name)
+        const char* target;                  // the file that is there already ...
+        std::string old;                     // ... with this content
+        std::size_t size;                    // what the run writes there on Yes ...
+        std::optional<std::string> content;  // ... byte for byte, where known
+        bool doneMessage;                    // extraction ends without one
+    };
+    const std::string a = content_;
+    const Case cases[] = {
+        {"encryption",
+         "Option1",
+         "a.txt",
+         "out.qivg",
+         {},
+         "out.qivg",
+         "old",
+         encryptedSize,
+         std::nullopt,
+         true},
+        {"encryption onto its source",
+         "Option1",
+         "a.txt",
+         "a.txt",
+         {},
+         "a.txt",
+         a,
+         encryptedSize,
+         std::nullopt,
+         true},
+        {"decryption to the stored name",
+         "Option2",
+         "a.qivg",
+         "x.bin",
+         {true},
+         "a.txt",
+         "old",
+         1000,
+         a,
+         true},
+        {"decryption to the typed name",
+         "Option2",
+         "a.qivg",
+         "x.bin",
+         {false},
+         "x.bin",
+         "old",
+         1000,
+         a,
+         true},
+        {"wrap", "Option3", "a.txt", "", {}, "a.bmp", "old", 1118, Header() + a, true},
+        {"extraction", "Option4", "pic.bmp", "", {}, "pic.jpg", "old", 1000, a, false},
+    };
+    for (const bool yes : {false, true}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + (yes ? ", yes" : ", no"));
+            WriteFile(In("a.txt"), content_);
+            WriteFile(In("pic.bmp"), Header() + content_);
+            WriteFile(In(c.target), c.old);
+            const auto before = Listing(Dir());
+            services.messages.clear();
+            seen.clear();
+            services.yesNoAnswers = c.before;
+            services.yesNoAnswers.push_back(yes);
+            services.inputAnswers = {std::u16string(u"jpg")};
+            Fill(c.option, In(c.source), *c.destination ? In(c.destination) : std::filesystem::path());
+            Run(InEncryptPane(c.option) ? "Command2" : "Command3");
+
+            ASSERT_EQ(Prompts().size(), c.before.size() + 1 + (yes && c.doneMessage ? 1 : 0));
+            const FormTest::Seen& question = seen[c.before.size()];
+            EXPECT_EQ(question.message.prompt, Question(In(c.target)));
+            EXPECT_EQ(question.message.buttons, Buttons::YesNo);
+            EXPECT_TRUE(question.running);
+            EXPECT_EQ(question.cursor, Qt::WaitCursor);
+            EXPECT_FALSE(form->Running());
+            EXPECT_EQ(Listing(Dir()), before);  // no temporary file left either way
+            const auto written = ReadFile(In(c.target));
+            ASSERT_TRUE(written);
+            if (!yes) {
+                EXPECT_EQ(*written, c.old);  // and no further message: the run ended quietly
+                continue;
+            }
+            EXPECT_EQ(written->size(), c.size);
+            if (c.content) {
+                EXPECT_EQ(*written, *c.content);
+            }
+        }
+    }
+}
+
+TEST_F(Replace, NothingThereMeansNoQuestion) {
+    Fill("Option1", In("a.txt"), In("new.qivg"));
+    Run("Command2");
+    EXPECT_EQ(Prompts(), std::vector<std::u16string>{u"完了\r\n" + U(In("new.qivg")) + u"に出力完了"});
+}
+
+TEST_F(Replace, ALinkAtTheOutputCountsAsSomethingThere) {
+    struct Case {
+        const char* name;
+        std::filesystem::path target;
+    };
+    for (const Case& c : {Case{"to a file", In("a.txt")}, Case{"to nothing", In("missing")}}) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(In("link.qivg"));
+        std::filesystem::create_symlink(c.target, In("link.qivg"));
+        services.messages.clear();
+        services.yesNoAnswers = {false};
+        Fill("Option1", In("a.txt"), In("link.qivg"));
+        Run("Command2");
+        EXPECT_EQ(Prompts(), std::vector<std::u16string>{Question(In("link.qivg"))});
+        EXPECT_TRUE(std::filesystem::is_symlink(In("link.qivg")));
+        EXPECT_EQ(ReadFile(In("a.txt")), content_);
+    }
+}
+
+TEST_F(Replace, TheSaveDialogsQuestionIsNotAskedAgain) {
+    using Kind = FileDialogRequest::Kind;
+    struct Case {
+        const char* name;
+        bool existsWhenChosen;
+        bool editedSince;
+        bool asked;
+    };
+    const Case cases[] = {
+        {"chosen over a file", true, false, false},
+        {"chosen over a file, then edited", true, true, true},
+        // The dialog said nothing: the file came later.
+        {"chosen where nothing was", false, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(In("out.qivg"));
+        if (c.existsWhenChosen) WriteFile(In("out.qivg"), "old");
+        Fill("Option1", In("a.txt"), std::filesystem::path());
+        services.dialogAnswers = {U(In("out.qivg"))};
+        Click("Command1_1");
+        ASSERT_EQ(services.dialogs.back().kind, Kind::Save);
+        if (c.editedSince) SetText("Text1_1", In("./out.qivg"));
+        WriteFile(In("out.qivg"), "old");
+        services.messages.clear();
+        services.yesNoAnswers = {true};
+        Run("Command2");
+        const std::u16string destination = U(c.editedSince ? In("./out.qivg") : In("out.qivg"));
+        std::vector<std::u16string> expected{u"完了\r\n" + destination + u"に出力完了"};
+        if (c.asked) expected.insert(expected.begin(), destination + u"は既に存在します。置き換えますか？");
+        EXPECT_EQ(Prompts(), expected);
+        EXPECT_NE(ReadFile(In("out.qivg")), "old");
+    }
+
+    // The consent was for the file that was there: once it is replaced, the next run asks.
+    services.dialogAnswers = {U(In("out.qivg"))};
+    Click("Command1_1");
+    Run("Command2");
+    services.messages.clear();
+    services.yesNoAnswers = {false};
+    Run("Command2");
+    EXPECT_EQ(Prompts(), std::vector<std::u16string>{Question(In("out.qivg"))});
+}
+
+TEST_F(Replace, EveryWriteFlushesANewFileBeforeItsMessage) {
+    // Users may delete the original as soon as they read 完了: by then the new file is on disk.
+    std::atomic<int> writes{0}, flushes{0};
+    OutputOptions injected;
+    injected.writer = [&](int fd, const void* data, std::size_t size) {
+        ++writes;
+        return ::write(fd, data, size);
+    };
+    injected.flusher = [&](int fd) {
+        ++flushes;
+        return ::fsync(fd);
+    };
+    form->SetOutputOptions(injected);
+    WriteFile(In("pic.bmp"), Header() + content_);
+    struct Case {
+        const char* name;
+        const char* option;
+        const char* source;
+        const char* output;
+    };
+    const Case cases[] = {
+        {"encryption", "Option1", "a.txt", "new.qivg"},
+        {"decryption", "Option2", "a.qivg", "x.bin"},
+        {"wrap", "Option3", "a.txt", "a.bmp"},
+        {"extraction", "Option4", "pic.bmp", "pic.jpg"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writes = 0;
+        flushes = 0;
+        std::optional<int> flushedAtMessage;
+        services.onMessage = [&](const FakeRunTime::Message& m) {
+            if (m.buttons == Buttons::OK) flushedAtMessage = flushes.load();
+        };
+        services.yesNoAnswers = {false};  // decryption: not the stored name
+        services.inputAnswers = {std::u16string(u"jpg")};
+        Fill(c.option, In(c.source), InEncryptPane(c.option) ? In(c.output) : std::filesystem::path());
+        Run(InEncryptPane(c.option) ? "Command2" : "Command3");
+        EXPECT_TRUE(std::filesystem::exists(In(c.output)));
+        EXPECT_GT(writes, 0);  // the injected writer is still the one used
+        EXPECT_GT(flushes, 0);
+        if (flushedAtMessage) {  // extraction ends without a message
+            EXPECT_GT(*flushedAtMessage, 0);
+        }
+    }
+}
+
+TEST_F(Replace, AFileThatAppearsAfterTheQuestionIsKept) {
+    // Nothing was there, so nobody agreed to replace what another program puts there meanwhile.
+    OutputOptions racing;
+    racing.writer = [this](int fd, const void* data, std::size_t size) {
+        if (!std::filesystem::exists(In("new.qivg"))) std::ofstream(In("new.qivg")) << "theirs";
+        return ::write(fd, data, size);
+    };
+    form->SetOutputOptions(racing);
+    Fill("Option1", In("a.txt"), In("new.qivg"));
+    Run("Command2");
+    EXPECT_EQ(Prompts(),
+              std::vector<std::u16string>{u"出力先のファイルが既に存在するため書き込めませんでした\r\n" +
+                                          U(In("new.qivg"))});
+    EXPECT_EQ(ReadFile(In("new.qivg")), "theirs");
+    EXPECT_EQ(Listing(Dir()), (std::vector<std::string>{"a.qivg", "a.txt", "new.qivg"}));
+}
+
+}  // namespace
+}  // namespace angoka::testing
