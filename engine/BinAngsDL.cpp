@@ -58,8 +58,12 @@ void BinAngsDL::Pass(const std::u16string& StrTemp) {
 
 // Kept for its let/get and error code; the envelope itself never touches the disk.
 void BinAngsDL::TempFilePath(const std::u16string& StrTemp) {
+    // A folder or a file counts as found, with or without trailing separators (which the
+    // system would take to demand a folder).
+    std::u16string found = StrTemp;
+    while (found.size() > 1 && IsPathSeparator(found.back())) found.pop_back();
     std::error_code ec;
-    if (StrTemp.empty() || !std::filesystem::exists(PathFromText(StrTemp), ec)) error_ = kTempFolderMissing;
+    if (found.empty() || !std::filesystem::exists(PathFromText(found), ec)) error_ = kTempFolderMissing;
     tempFolder_ = StrTemp;
     if (tempFolder_.empty() || tempFolder_.back() != kPathSeparator) tempFolder_ += kPathSeparator;
 }
