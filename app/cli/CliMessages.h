@@ -21,6 +21,7 @@ inline constexpr std::string_view kNoPasswordSource =
 // Usage errors.
 inline constexpr std::string_view kUsagePrefix = "使い方が正しくありません: ";
 inline constexpr std::string_view kUsageHint = "使い方は qivg --help で表示されます";
+inline constexpr std::string_view kForceHint = "(-f で置き換えます)";
 inline constexpr std::string_view kUnknownCommand = "知らないコマンドです: ";
 inline constexpr std::string_view kOutputNeedsOneFile = "-o は FILE が一つ (-r なし) のときだけ使えます";
 inline constexpr std::string_view kNameNeedsOneFile = "--name は FILE が一つ (-r なし) のときだけ使えます";

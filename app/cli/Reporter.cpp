@@ -12,6 +12,7 @@ std::string MessageFor(const Result& result) {
     if (result.outcome == Outcome::IoError && result.error) {
         message += "。" + ToUtf8(kReasonLabel) + ToUtf8(ReasonText(result.error));
     }
+    if (result.outcome == Outcome::DestinationExists) message += std::string(" ") + std::string(kForceHint);
     return message;
 }
 

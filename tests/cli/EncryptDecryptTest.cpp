@@ -106,7 +106,7 @@ TEST_F(EncryptDecrypt, ExistingOutputNeedsForce) {
     const CliRun refused = Run({"encrypt", S(dir_ / "in" / "a.txt")});
     EXPECT_EQ(refused.status, 1);
     EXPECT_EQ(refused.err, "qivg: " + S(dir_ / "in" / "a.txt.qivg") +
-                               ": 出力先のファイルが既に存在するため書き込めませんでした\n");
+                               ": 出力先のファイルが既に存在するため書き込めませんでした (-f で置き換えます)\n");
     EXPECT_EQ(ReadBytes(dir_ / "in" / "a.txt.qivg"), first);
 
     EXPECT_EQ(Run({"encrypt", "-f", S(dir_ / "in" / "a.txt")}).status, 0);
