@@ -1,9 +1,10 @@
 # Thin wrapper around CMake. `make test` and `make run` set up a fresh Debian machine first.
 BUILD ?= build
+ASAN_BUILD ?= build-asan
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build test run bench screenshot fuzz format clean
+.PHONY: all deps configure build test test-asan run bench screenshot fuzz format clean
 
 all: build
 
@@ -19,6 +20,12 @@ build: configure
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# The whole suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer.
+test-asan: deps
+	cmake -S . -B $(ASAN_BUILD) -G Ninja -DANGOKA_SANITIZE=ON -DANGOKA_BUILD_BENCH=OFF $(CMAKE_FLAGS)
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS)
+
 run: build
 	@if [ -x $(BUILD)/bin/angoka ]; then $(BUILD)/bin/angoka; \
 	else echo "The window is not built yet: only the engine and its tests exist."; fi
@@ -31,6 +38,7 @@ screenshot: build
 	scripts/install-deps screenshot
 	scripts/screenshot $(BUILD)/bin/angoka $(BUILD)/screenshot.png
 
+# Each fuzz target for FUZZ_SECONDS (default 60); fails on any finding.
 fuzz:
 	scripts/install-deps fuzz
 	fuzz/run-fuzz
@@ -39,4 +47,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) build-fuzz
