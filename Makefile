@@ -1,10 +1,11 @@
 # Thin wrapper around CMake. `make test` and `make run` set up a fresh Debian machine first.
 BUILD ?= build
+ASAN_BUILD ?= build-asan
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 PREFIX ?= /usr/local
 
-.PHONY: all deps configure build test run bench screenshot fuzz format clean install package lint
+.PHONY: all deps configure build test test-asan run bench screenshot fuzz format clean install package lint
 
 all: build
 
@@ -19,6 +20,12 @@ build: configure
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The whole suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer.
+test-asan: deps
+	cmake -S . -B $(ASAN_BUILD) -G Ninja -DANGOKA_SANITIZE=ON -DANGOKA_BUILD_BENCH=OFF $(CMAKE_FLAGS)
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS)
 
 run: build
 	@if [ -x $(BUILD)/bin/angoka ]; then $(BUILD)/bin/angoka; \
@@ -47,6 +54,7 @@ screenshot: build
 	QT_SCALE_FACTOR=2 scripts/screenshot $(BUILD)/bin/angoka $(BUILD)/screenshot-200.png
 	scripts/screenshot $(BUILD)/bin/window_photo $(BUILD)/screenshot-dark.png --dark
 
+# Each fuzz target for FUZZ_SECONDS (default 60); fails on any finding.
 fuzz:
 	scripts/install-deps fuzz
 	fuzz/run-fuzz
@@ -55,4 +63,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) build-fuzz

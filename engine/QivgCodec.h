@@ -60,7 +60,9 @@ struct OpenedQivg {
     Result result;
     // The name stored in the envelope, decoded; present whenever the envelope had two lines.
     std::optional<std::u16string> storedName;
-    // The stored name when it is a plain file name that is safe to write in a chosen folder.
+    // The stored name when it is a plain file name that is safe to write in a chosen folder,
+    // and every byte of it was a character (an unreadable byte would show as a '?' that is not
+    // in the file).
     std::optional<std::u16string> safeName;
 
     // Where the content starts, for the write step.

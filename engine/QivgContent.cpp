@@ -44,7 +44,17 @@ public:
             wide_->Feed(digits);
             return;
         }
+        // A digit left over from the last piece was counted there as one byte; when it is the
+        // first byte of a double-byte character, the character goes on in this piece.
+        const std::optional<std::uint8_t> carried = bad_ ? std::nullopt : half_;
         if (!bad_) Decode(digits);
+        if (bad_ && carried && *carried >= 0x80) {
+            --count_;
+            wide_ = std::make_unique<NarrowUnitCounter>();
+            wide_->Feed(std::string_view(reinterpret_cast<const char*>(&*carried), 1));
+            wide_->Feed(digits);
+            return;
+        }
         if (bad_) {
             if (const std::size_t other = FirstNonAscii(digits); other != std::string_view::npos) {
                 count_ += other;

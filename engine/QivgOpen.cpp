@@ -51,6 +51,8 @@ public:
     }
 
     const std::optional<std::u16string>& storedName() const { return storedName_; }
+    // Whether the stored name is exactly what the file holds: no byte of it unreadable.
+    bool storedNameWhole() const { return storedNameWhole_; }
     std::uint64_t payloadOffset() const { return payloadOffset_; }
     int envelopeShift() const { return shift_; }
 
@@ -119,6 +121,7 @@ private:
         if (reader_.HeaderLines() == 1 && !nameTooLong) return Outcome::WrongPassword;
         if (!nameTooLong) {
             storedName_ = FromNarrow(reader_.Name());
+            storedNameWhole_ = IsWholeNarrow(reader_.Name());
             payloadOffset_ = start + reader_.PayloadStart();
         }
         if (!PasswordMatches()) return Outcome::WrongPassword;
@@ -147,6 +150,7 @@ private:
     std::string payloadHead_;
     bool reachedEnd_ = false;
     std::optional<std::u16string> storedName_;
+    bool storedNameWhole_ = false;
     std::uint64_t payloadOffset_ = 0;
 };
 
@@ -175,7 +179,8 @@ OpenedQivg OpenQivg(const DecryptRequest& request, const Progress& progress) {
         OpenedQivg opened =
             Failed(request, {outcome, outcome == Outcome::Ok ? std::filesystem::path() : request.source, {}});
         opened.storedName = opener.storedName();
-        if (opened.storedName && IsSafeFileName(*opened.storedName)) opened.safeName = opened.storedName;
+        if (opened.storedName && opener.storedNameWhole() && IsSafeFileName(*opened.storedName))
+            opened.safeName = opened.storedName;
         opened.payloadOffset = opener.payloadOffset();
         opened.envelopeShift = opener.envelopeShift();
         if (outcome == Outcome::Ok) opened.source = std::move(file);

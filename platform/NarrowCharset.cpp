@@ -127,6 +127,13 @@ bool FitsNarrow(std::u16string_view text) {
     return FromNarrow(ToNarrow(text)) == text;
 }
 
+bool IsWholeNarrow(std::string_view bytes) {
+    // A '?' byte is always the character '?' (no double-byte character has it as its second
+    // byte), so any other '?' in the text stands for bytes the converter could not read.
+    const std::u16string text = FromNarrow(bytes);
+    return std::count(text.begin(), text.end(), u'?') == std::count(bytes.begin(), bytes.end(), '?');
+}
+
 class NarrowUnitCounter::Impl {
 public:
     Converter& converter = ConverterFor(false);

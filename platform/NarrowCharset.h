@@ -20,6 +20,9 @@ std::string ToNarrow(std::u16string_view text);
 std::u16string FromNarrow(std::string_view bytes);
 // Whether `text` survives the round trip through the narrow character set unchanged.
 bool FitsNarrow(std::u16string_view text);
+// Whether every byte of `bytes` belongs to a character of the narrow set, so that FromNarrow
+// put no '?' in place of any. Throws CharsetError as FromNarrow does.
+bool IsWholeNarrow(std::string_view bytes);
 
 // Counts the UTF-16 units that FromNarrow would give for bytes that arrive in pieces, exactly as
 // for all of them at once: a character split between two pieces counts once.

@@ -39,6 +39,10 @@ TEST(QivgContent, IsJudgedByCharactersOnBothRoads) {
     const std::string split = std::string(kChunkSize - 17, 'A') +
                               "\x82\xa0"
                               "1";
+    // The same, where the lead byte is the last byte of the first chunk and begins a pair.
+    const std::string leadEndsChunk = std::string(kChunkSize - 18, 'A') +
+                                      "\x82\xa0"
+                                      "1";
     struct Case {
         const char* label;
         std::string content;  // after the marker
@@ -62,6 +66,13 @@ TEST(QivgContent, IsJudgedByCharactersOnBothRoads) {
         {"a lead byte without its trail", "12\x82", Outcome::OddLength},
         {"a lead byte and a bad trail", "\x82 ", Outcome::BadHex},
         {"split across chunks", split, Outcome::OddLength},
+        // A lead byte that ends a piece where it begins a pair: its character goes on in the
+        // next piece, after a line end or across a chunk boundary.
+        {"double-byte split by a line end",
+         "0a\x89\r\n"
+         "F",
+         Outcome::OddLength},  // 3 characters, 4 bytes
+        {"lead byte at the end of a chunk", leadEndsChunk, Outcome::BadHex},
         {"bad ASCII before double-byte", "G0\x82\xa0", Outcome::OddLength},  // 3 characters, 4 bytes
         {"good digits", "0A1b", Outcome::Ok},
     };

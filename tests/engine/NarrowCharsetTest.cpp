@@ -57,6 +57,27 @@ TEST(NarrowCharset, UnmappableBecomesOneQuestionMarkEitherWay) {
         EXPECT_EQ(FromNarrow(bytes), text) << testing::PrintToString(bytes);
 }
 
+// A '?' that the file holds is a character; one that stands for unreadable bytes is not.
+TEST(NarrowCharset, WholeOnlyWhenNoByteWasReplaced) {
+    struct Case {
+        std::string bytes;
+        bool whole;
+    };
+    const Case cases[] = {
+        {"", true},
+        {"a?b", true},
+        {"\x83\x5c?", true},  // ソ, whose second byte is the code of "\\"
+        {"\x88\xC3\x8D\x86", true},
+        {"a\x81", false},  // a first byte with no second
+        {"\x85\x40", false},  // a double-byte code no character uses
+        {"?\xff", false},
+        {"\x80", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(IsWholeNarrow(c.bytes), c.whole) << ::testing::PrintToString(c.bytes);
+    }
+}
+
 // Pure ASCII takes a shortcut past the converter; both must give the same for every byte.
 TEST(NarrowCharset, AsciiShortcutAgreesWithTheConverter) {
     const std::u16string a = U("あ");
