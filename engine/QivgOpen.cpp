@@ -84,6 +84,7 @@ private:
         std::uint64_t offset = start;
         while (offset < std::min(source_.size, limit) && payloadHead_.size() < kPayloadHead) {
             if (progress_.Cancelled()) return false;
+            if (offset > start) chunk.resize(kHeadChunk);  // past the first read: larger ones
             const std::size_t got =
                 source_.read(offset, chunk.data(), std::min<std::uint64_t>(chunk.size(), limit - offset));
             if (got == 0) break;
@@ -94,7 +95,6 @@ private:
                          });
             offset += got;
             if (PasswordTooLong() || NameTooLong()) break;
-            chunk.resize(kHeadChunk);
         }
         reachedEnd_ = offset >= source_.size;
         return true;

@@ -35,7 +35,8 @@ Outcome HexRoadOutcome(const fs::path& qivg) {
 }
 
 TEST(QivgContent, IsJudgedByCharactersOnBothRoads) {
-    // A double-byte character whose lead byte ends the first chunk of content.
+    // A double-byte character that begins the second chunk of the payload (which starts with
+    // the LF of the name line's end, then the marker).
     const std::string split = std::string(kChunkSize - 17, 'A') +
                               "\x82\xa0"
                               "1";
