@@ -1,0 +1,49 @@
+// The reference for every kernel level: the per-byte rules applied one byte at a time.
+#include "HexText.h"
+#include "KernelTable.h"
+#include "Nibbles.h"
+
+namespace angoka {
+namespace scalar {
+
+using Byte = std::uint8_t;
+
+void ShiftAll(Byte* bytes, std::size_t size, int shift) {
+    for (std::size_t i = 0; i < size; ++i) bytes[i] = ShiftNibbles(bytes[i], shift);
+}
+
+void ExpandShifted(const Byte* in, std::size_t size, Byte* out, int shift) {
+    Byte digits[16];
+    for (int v = 0; v < 16; ++v) digits[v] = ShiftNibbles(static_cast<Byte>(kHexDigits[v]), shift);
+    for (std::size_t i = 0; i < size; ++i) {
+        out[2 * i] = digits[in[i] >> 4];
+        out[2 * i + 1] = digits[in[i] & 15];
+    }
+}
+
+std::size_t DecodeShiftedDigits(const Byte* in, std::size_t size, Byte* out, int shift) {
+    const auto value = [shift](Byte b) { return HexValue(ShiftNibbles(b, shift)); };
+    std::size_t i = 0;
+    for (; i + 1 < size; i += 2) {
+        const int high = value(in[i]);
+        if (high < 0) return i;
+        const int low = value(in[i + 1]);
+        if (low < 0) return i + 1;
+        out[i / 2] = static_cast<Byte>(high << 4 | low);
+    }
+    return i < size && value(in[i]) >= 0 ? size : i;
+}
+
+void ShiftTextDigits(const char16_t* in, std::size_t size, char16_t* out, int shift) {
+    for (std::size_t i = 0; i < size; ++i) {
+        const int value = HexValue(in[i]);
+        out[i] = static_cast<char16_t>(kHexDigits[((value < 0 ? 0 : value) + shift) & 15]);
+    }
+}
+
+}  // namespace scalar
+
+const KernelTable kScalarKernels = {scalar::ShiftAll, scalar::ExpandShifted, scalar::DecodeShiftedDigits,
+                                    scalar::ShiftTextDigits};
+
+}  // namespace angoka
