@@ -4,7 +4,8 @@
 // folder and opened; then each loop reads the content in the codec's chunks with pread and
 // writes what it decodes to a file of its own, median of RUNS (default 5), alternating.
 // "memory" runs the same loops over a copy of the file held in memory and writes nothing,
-// so only the decoding is left.
+// so only the decoding is left. First both loops are run on random damaged payloads, and
+// must agree.
 //
 //   today:  ShiftAll the chunk, split it at line ends (memchr), DecodeHexPairs each piece
 //   fused:  DecodeShiftedDigits on the raw chunk; a stop at a raw CR is a line end
@@ -36,6 +37,7 @@ using namespace angoka;
 namespace fs = std::filesystem;
 using Byte = std::uint8_t;
 using Sink = std::function<void(const Byte*, std::size_t)>;
+enum class Ending { Ok, OddLength, BadHex };
 
 // The payload's content as the codec decodes it: the payload lines joined (a line ends at
 // CR; an LF right after it belongs to the line end), the format marker skipped, pairs
@@ -63,10 +65,11 @@ public:
             i = end + 1;
         }
     }
-    bool Finish() {
-        if (count_ % 2 != 0 || bad_) return false;
+    Ending Finish() {
+        if (count_ % 2 != 0) return Ending::OddLength;
+        if (bad_) return Ending::BadHex;
         Flush();
-        return true;
+        return Ending::Ok;
     }
 
 private:
@@ -143,10 +146,11 @@ public:
             }
         }
     }
-    bool Finish() {
-        if (count_ % 2 != 0 || bad_) return false;
+    Ending Finish() {
+        if (count_ % 2 != 0) return Ending::OddLength;
+        if (bad_) return Ending::BadHex;
         Flush();
-        return true;
+        return Ending::Ok;
     }
 
 private:
@@ -227,7 +231,7 @@ Timing Run(const OpenedQivg& opened, const std::vector<Byte>* image, const fs::p
         decoder.Feed(chunk.data(), want);
         offset += want;
     }
-    const bool ok = decoder.Finish();
+    const bool ok = decoder.Finish() == Ending::Ok;
     Timing timing{std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), CpuSeconds() - cpuStart};
     ::close(in);
     if (out >= 0) ::close(out);
@@ -241,6 +245,44 @@ std::vector<Byte> ReadAll(const fs::path& path) {
     return bytes;
 }
 
+// Both loops on random payloads of digits, line ends, stray LFs and damage, fed in random
+// pieces: the same ending and, when it is Ok, the same bytes. False at the first difference.
+bool SameOutcomes() {
+    std::mt19937 random(11);
+    const std::string alphabet = "0123456789ABCDEF0123456789ABCDEFabcdef\r\r\nG ";
+    for (int round = 0; round < 20000; ++round) {
+        const int shift = static_cast<int>(random() % 16);
+        const std::size_t length = random() % 300;
+        const bool clean = random() % 2 == 0;  // half the payloads have no damage nor stray LF
+        std::vector<Byte> raw;
+        for (std::size_t i = 0; i < length; ++i) {
+            const char c = alphabet[random() % (clean ? alphabet.size() - 4 : alphabet.size())];
+            raw.push_back(ShiftNibbles(static_cast<Byte>(c), Mod16(-shift)));
+        }
+        std::vector<Byte> written[2];
+        Ending endings[2];
+        std::vector<std::size_t> cuts{0, length};
+        for (int k = static_cast<int>(random() % 4); k > 0; --k) cuts.push_back(length ? random() % length : 0);
+        std::sort(cuts.begin(), cuts.end());
+        for (int loop = 0; loop < 2; ++loop) {
+            std::vector<Byte> copy = raw;
+            const Sink sink = [&written, loop](const Byte* data, std::size_t n) { written[loop].insert(written[loop].end(), data, data + n); };
+            TodayDecoder today(shift, sink);
+            FusedDecoder fused(shift, sink);
+            for (std::size_t c = 0; c + 1 < cuts.size(); ++c) {
+                if (loop == 0) today.Feed(copy.data() + cuts[c], cuts[c + 1] - cuts[c]);
+                if (loop == 1) fused.Feed(copy.data() + cuts[c], cuts[c + 1] - cuts[c]);
+            }
+            endings[loop] = loop == 0 ? today.Finish() : fused.Finish();
+        }
+        if (endings[0] != endings[1] || (endings[0] == Ending::Ok && written[0] != written[1])) {
+            std::printf("the loops differ on round %d (shift %d, length %zu)\n", round, shift, length);
+            return false;
+        }
+    }
+    return true;
+}
+
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
@@ -249,6 +291,7 @@ double Median(std::vector<double> v) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (!SameOutcomes()) return 1;
     const std::uint64_t mib = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 256;
     const int runs = argc > 2 ? std::atoi(argv[2]) : 5;
     std::string pattern = (fs::temp_directory_path() / "angoka-decode-bench-XXXXXX").string();
