@@ -41,8 +41,10 @@ HexDecodeResult HexToBytes(std::u16string_view text, std::string& bytes) {
         // Narrowed so that a character above 0xFF stays a non-digit.
         std::uint8_t digits[2 * kTextBlock];
         const char16_t* pairs = text.data() + 2 * offset;
-        for (std::size_t i = 0; i < 2 * count; ++i) digits[i] = static_cast<std::uint8_t>(std::min<char16_t>(pairs[i], 0xFF));
-        const std::size_t good = DecodeShiftedDigits(digits, 2 * count, reinterpret_cast<std::uint8_t*>(block), 0);
+        for (std::size_t i = 0; i < 2 * count; ++i)
+            digits[i] = static_cast<std::uint8_t>(std::min<char16_t>(pairs[i], 0xFF));
+        const std::size_t good =
+            DecodeShiftedDigits(digits, 2 * count, reinterpret_cast<std::uint8_t*>(block), 0);
         if (good < 2 * count) firstBad = std::min(firstBad, offset + good / 2);
     });
     if (firstBad < text.size()) {

@@ -9,7 +9,8 @@ namespace angoka {
 struct KernelTable {
     void (*shiftAll)(std::uint8_t* bytes, std::size_t size, int shift);
     void (*expandShifted)(const std::uint8_t* in, std::size_t size, std::uint8_t* out, int shift);
-    std::size_t (*decodeShiftedDigits)(const std::uint8_t* in, std::size_t size, std::uint8_t* out, int shift);
+    std::size_t (*decodeShiftedDigits)(const std::uint8_t* in, std::size_t size, std::uint8_t* out,
+                                       int shift);
     void (*shiftTextDigits)(const char16_t* in, std::size_t size, char16_t* out, int shift);
 };
 

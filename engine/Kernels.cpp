@@ -42,7 +42,9 @@ std::atomic<KernelLevel>& TheLevel() {
     return level;
 }
 
-const KernelTable& Kernels() { return *TableOf(TheLevel().load(std::memory_order_relaxed)); }
+const KernelTable& Kernels() {
+    return *TableOf(TheLevel().load(std::memory_order_relaxed));
+}
 
 }  // namespace
 
@@ -54,7 +56,9 @@ std::vector<KernelLevel> SupportedKernelLevels() {
     return levels;
 }
 
-KernelLevel ActiveKernelLevel() { return TheLevel().load(); }
+KernelLevel ActiveKernelLevel() {
+    return TheLevel().load();
+}
 
 bool UseKernelLevel(KernelLevel level) {
     if (!Runs(level)) return false;
@@ -74,7 +78,9 @@ const char* KernelLevelName(KernelLevel level) {
     return "scalar";
 }
 
-void ShiftAll(std::uint8_t* bytes, std::size_t size, int shift) { Kernels().shiftAll(bytes, size, shift); }
+void ShiftAll(std::uint8_t* bytes, std::size_t size, int shift) {
+    Kernels().shiftAll(bytes, size, shift);
+}
 
 void ExpandShifted(const std::uint8_t* in, std::size_t size, std::uint8_t* out, int shift) {
     Kernels().expandShifted(in, size, out, shift);

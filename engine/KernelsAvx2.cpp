@@ -17,20 +17,32 @@ namespace {
 
 using Byte = std::uint8_t;
 
-ANGOKA_AVX2 __m256i Load(const void* p) { return _mm256_loadu_si256(static_cast<const __m256i*>(p)); }
-ANGOKA_AVX2 void Store(void* p, __m256i v) { _mm256_storeu_si256(static_cast<__m256i*>(p), v); }
-ANGOKA_AVX2 __m256i Bytes(int b) { return _mm256_set1_epi8(static_cast<char>(b)); }
+ANGOKA_AVX2 __m256i Load(const void* p) {
+    return _mm256_loadu_si256(static_cast<const __m256i*>(p));
+}
+ANGOKA_AVX2 void Store(void* p, __m256i v) {
+    _mm256_storeu_si256(static_cast<__m256i*>(p), v);
+}
+ANGOKA_AVX2 __m256i Bytes(int b) {
+    return _mm256_set1_epi8(static_cast<char>(b));
+}
 
 // A sixteen-entry table, in both halves for _mm256_shuffle_epi8.
 ANGOKA_AVX2 __m256i Table(const Byte (&entries)[16]) {
     return _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(entries)));
 }
-ANGOKA_AVX2 __m256i LowNibbles(__m256i b) { return _mm256_and_si256(b, Bytes(0x0F)); }
-ANGOKA_AVX2 __m256i HighNibbles(__m256i b) { return _mm256_and_si256(_mm256_srli_epi16(b, 4), Bytes(0x0F)); }
+ANGOKA_AVX2 __m256i LowNibbles(__m256i b) {
+    return _mm256_and_si256(b, Bytes(0x0F));
+}
+ANGOKA_AVX2 __m256i HighNibbles(__m256i b) {
+    return _mm256_and_si256(_mm256_srli_epi16(b, 4), Bytes(0x0F));
+}
 
 // The bytes of two vectors narrowed by _mm256_packus_epi16, which works within 128-bit
 // halves, back in input order.
-ANGOKA_AVX2 __m256i InOrder(__m256i packed) { return _mm256_permute4x64_epi64(packed, 0xD8); }
+ANGOKA_AVX2 __m256i InOrder(__m256i packed) {
+    return _mm256_permute4x64_epi64(packed, 0xD8);
+}
 
 ANGOKA_AVX2 void ShiftAll(Byte* bytes, std::size_t size, int shift) {
     const __m256i high = Bytes(shift << 4), low = Bytes(shift & 15);
@@ -71,7 +83,8 @@ public:
             const int shifted = (n + shift) & 15;
             highKind[n] = shifted == 3 ? kFigure : (shifted == 4 || shifted == 6) ? kLetter : 0;
             highAdd[n] = shifted == 3 ? 0 : 9;
-            lowKind[n] = static_cast<Byte>((shifted <= 9 ? kFigure : 0) | (shifted >= 1 && shifted <= 6 ? kLetter : 0));
+            lowKind[n] = static_cast<Byte>((shifted <= 9 ? kFigure : 0) |
+                                           (shifted >= 1 && shifted <= 6 ? kLetter : 0));
             lowValue[n] = static_cast<Byte>(shifted);
         }
         highKind_ = Table(highKind);
@@ -83,7 +96,8 @@ public:
     // The digit values of thirty-two raw bytes; `invalid` is all-ones where one is no digit.
     ANGOKA_AVX2 __m256i Values(__m256i raw, __m256i& invalid) const {
         const __m256i high = HighNibbles(raw), low = LowNibbles(raw);
-        const __m256i kind = _mm256_and_si256(_mm256_shuffle_epi8(highKind_, high), _mm256_shuffle_epi8(lowKind_, low));
+        const __m256i kind =
+            _mm256_and_si256(_mm256_shuffle_epi8(highKind_, high), _mm256_shuffle_epi8(lowKind_, low));
         invalid = _mm256_cmpeq_epi8(kind, _mm256_setzero_si256());
         return _mm256_add_epi8(_mm256_shuffle_epi8(highAdd_, high), _mm256_shuffle_epi8(lowValue_, low));
     }
@@ -124,8 +138,9 @@ ANGOKA_AVX2 void ShiftTextDigits(const char16_t* in, std::size_t size, char16_t*
         const __m256i isFigure = _mm256_cmpeq_epi8(_mm256_min_epu8(figure, Bytes(9)), figure);
         const __m256i letter = _mm256_sub_epi8(_mm256_or_si256(c, Bytes(0x20)), Bytes('a'));
         const __m256i isLetter = _mm256_cmpeq_epi8(_mm256_min_epu8(letter, Bytes(5)), letter);
-        const __m256i values = _mm256_or_si256(_mm256_and_si256(isFigure, figure),
-                                               _mm256_and_si256(isLetter, _mm256_add_epi8(letter, Bytes(10))));
+        const __m256i values =
+            _mm256_or_si256(_mm256_and_si256(isFigure, figure),
+                            _mm256_and_si256(isLetter, _mm256_add_epi8(letter, Bytes(10))));
         const __m256i shifted = _mm256_shuffle_epi8(digits, values);
         Store(out + i, _mm256_cvtepu8_epi16(_mm256_castsi256_si128(shifted)));
         Store(out + i + 16, _mm256_cvtepu8_epi16(_mm256_extracti128_si256(shifted, 1)));

@@ -25,7 +25,9 @@ constexpr auto kShiftedValues = [] {
 
 // The upper-case digit of a nibble, as arithmetic rather than a look-up in kHexDigits, so that
 // ExpandShifted vectorises wherever the compiler has vectors.
-constexpr Byte Digit(int nibble) { return static_cast<Byte>(nibble + '0' + (nibble > 9 ? 'A' - '0' - 10 : 0)); }
+constexpr Byte Digit(int nibble) {
+    return static_cast<Byte>(nibble + '0' + (nibble > 9 ? 'A' - '0' - 10 : 0));
+}
 static_assert([] {
     for (int v = 0; v < 16; ++v) {
         if (Digit(v) != kHexDigits[v]) return false;

@@ -10,9 +10,15 @@ namespace {
 
 using Byte = std::uint8_t;
 
-__m128i Load(const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); }
-void Store(void* p, __m128i v) { _mm_storeu_si128(static_cast<__m128i*>(p), v); }
-__m128i Bytes(int b) { return _mm_set1_epi8(static_cast<char>(b)); }
+__m128i Load(const void* p) {
+    return _mm_loadu_si128(static_cast<const __m128i*>(p));
+}
+void Store(void* p, __m128i v) {
+    _mm_storeu_si128(static_cast<__m128i*>(p), v);
+}
+__m128i Bytes(int b) {
+    return _mm_set1_epi8(static_cast<char>(b));
+}
 
 // ShiftNibbles on sixteen bytes: `high` holds shift << 4 and `low` the shift in every byte.
 __m128i Shift(__m128i b, __m128i high, __m128i low) {
@@ -21,7 +27,9 @@ __m128i Shift(__m128i b, __m128i high, __m128i low) {
 }
 
 // All-ones where x <= limit, unsigned.
-__m128i AtMost(__m128i x, int limit) { return _mm_cmpeq_epi8(_mm_min_epu8(x, Bytes(limit)), x); }
+__m128i AtMost(__m128i x, int limit) {
+    return _mm_cmpeq_epi8(_mm_min_epu8(x, Bytes(limit)), x);
+}
 
 // The digit values of sixteen characters, 0 for a non-digit; `valid` is all-ones where a
 // character is a digit.
@@ -31,7 +39,8 @@ __m128i Values(__m128i c, __m128i& valid) {
     const __m128i letter = _mm_sub_epi8(_mm_or_si128(c, Bytes(0x20)), Bytes('a'));
     const __m128i isLetter = AtMost(letter, 5);
     valid = _mm_or_si128(isDigit, isLetter);
-    return _mm_or_si128(_mm_and_si128(isDigit, digit), _mm_and_si128(isLetter, _mm_add_epi8(letter, Bytes(10))));
+    return _mm_or_si128(_mm_and_si128(isDigit, digit),
+                        _mm_and_si128(isLetter, _mm_add_epi8(letter, Bytes(10))));
 }
 
 // The upper-case digits of sixteen values 0..15.

@@ -36,7 +36,9 @@ void AdviseHugePages(void* data, std::size_t bytes) {
     const auto start = reinterpret_cast<std::uintptr_t>(data);
     const std::uintptr_t first = (start + kHugePage - 1) & ~(kHugePage - 1);
     const std::uintptr_t last = (start + bytes) & ~(kHugePage - 1);
-    if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);  // a hint: errors do not matter
+    if (last > first)
+        ::madvise(reinterpret_cast<void*>(first), last - first,
+                  MADV_HUGEPAGE);  // a hint: errors do not matter
 #else
     (void)data;
     (void)bytes;

@@ -86,7 +86,8 @@ public:
                 }
             }
             const void* cr = std::memchr(chunk + i, '\r', size - i);
-            const std::size_t end = cr ? static_cast<std::size_t>(static_cast<const Byte*>(cr) - chunk) : size;
+            const std::size_t end =
+                cr ? static_cast<std::size_t>(static_cast<const Byte*>(cr) - chunk) : size;
             Take(std::string_view(reinterpret_cast<const char*>(chunk) + i, end - i));
             if (!cr) break;
             afterCR_ = true;
@@ -157,7 +158,11 @@ private:
 class FusedDecoder {
 public:
     FusedDecoder(int shift, Sink out, std::size_t bufferSize)
-        : shift_(shift), rawCR_(RawOf('\r')), rawLF_(RawOf('\n')), out_(std::move(out)), buffer_(bufferSize) {}
+        : shift_(shift),
+          rawCR_(RawOf('\r')),
+          rawLF_(RawOf('\n')),
+          out_(std::move(out)),
+          buffer_(bufferSize) {}
 
     void Feed(const Byte* in, std::size_t size) {
         const Byte* const end = in + size;
@@ -255,11 +260,13 @@ struct Timing {
 double CpuSeconds() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 template <class Decoder>
-Timing Run(const OpenedQivg& opened, const std::vector<Byte>* image, const fs::path& output, std::uint64_t size) {
+Timing Run(const OpenedQivg& opened, const std::vector<Byte>* image, const fs::path& output,
+           std::uint64_t size) {
     const int in = ::open(opened.request.source.c_str(), O_RDONLY);
     const int out = image ? -1 : ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     ::sync();  // the last run's output is on disk, not written back while this one runs
@@ -268,7 +275,8 @@ Timing Run(const OpenedQivg& opened, const std::vector<Byte>* image, const fs::p
     Decoder decoder(
         opened.envelopeShift,
         [out](const Byte* data, std::size_t n) {
-            if (out >= 0 && ::write(out, data, n) != static_cast<ssize_t>(n)) throw std::runtime_error("write failed");
+            if (out >= 0 && ::write(out, data, n) != static_cast<ssize_t>(n))
+                throw std::runtime_error("write failed");
         },
         ChunkFor((size - opened.payloadOffset) / 2));
     const auto start = std::chrono::steady_clock::now();
@@ -277,14 +285,16 @@ Timing Run(const OpenedQivg& opened, const std::vector<Byte>* image, const fs::p
         const std::size_t want = std::min<std::uint64_t>(chunk.size(), size - offset);
         if (image) {
             std::memcpy(chunk.data(), image->data() + offset, want);
-        } else if (::pread(in, chunk.data(), want, static_cast<off_t>(offset)) != static_cast<ssize_t>(want)) {
+        } else if (::pread(in, chunk.data(), want, static_cast<off_t>(offset)) !=
+                   static_cast<ssize_t>(want)) {
             throw std::runtime_error("read failed");
         }
         decoder.Feed(chunk.data(), want);
         offset += want;
     }
     const bool ok = decoder.Finish() == Ending::Ok;
-    Timing timing{std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), CpuSeconds() - cpuStart};
+    Timing timing{std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
+                  CpuSeconds() - cpuStart};
     ::close(in);
     if (out >= 0) ::close(out);
     if (!ok) throw std::runtime_error("the content did not decode");
@@ -293,7 +303,8 @@ Timing Run(const OpenedQivg& opened, const std::vector<Byte>* image, const fs::p
 
 std::vector<Byte> ReadAll(const fs::path& path) {
     std::vector<Byte> bytes(fs::file_size(path));
-    std::ifstream(path, std::ios::binary).read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    std::ifstream(path, std::ios::binary)
+        .read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return bytes;
 }
 
@@ -341,16 +352,20 @@ bool FusedReadsAsTheWhole() {
         std::vector<Byte> expected, written;
         const Ending ending = ReadWhole(raw, shift, expected);
         FusedDecoder fused(
-            shift, [&written](const Byte* data, std::size_t n) { written.insert(written.end(), data, data + n); },
+            shift,
+            [&written](const Byte* data, std::size_t n) { written.insert(written.end(), data, data + n); },
             1 + random() % 64);  // small, so that flushes happen part-way
         std::vector<std::size_t> cuts{0, length};
-        for (int k = static_cast<int>(random() % 4); k > 0; --k) cuts.push_back(length ? random() % length : 0);
+        for (int k = static_cast<int>(random() % 4); k > 0; --k)
+            cuts.push_back(length ? random() % length : 0);
         std::sort(cuts.begin(), cuts.end());
-        for (std::size_t c = 0; c + 1 < cuts.size(); ++c) fused.Feed(raw.data() + cuts[c], cuts[c + 1] - cuts[c]);
+        for (std::size_t c = 0; c + 1 < cuts.size(); ++c)
+            fused.Feed(raw.data() + cuts[c], cuts[c + 1] - cuts[c]);
         const Ending got = fused.Finish();
-        const bool goodBytes = ending == Ending::Ok ? written == expected
-                                                    : std::equal(written.begin(), written.end(), expected.begin(),
-                                                                 expected.begin() + std::min(written.size(), expected.size()));
+        const bool goodBytes = ending == Ending::Ok
+                                   ? written == expected
+                                   : std::equal(written.begin(), written.end(), expected.begin(),
+                                                expected.begin() + std::min(written.size(), expected.size()));
         if (got != ending || !goodBytes) {
             std::printf("the fused loop misreads round %d (shift %d, length %zu)\n", round, shift, length);
             return false;
@@ -379,13 +394,15 @@ int main(int argc, char** argv) {
         std::ofstream file(source, std::ios::binary);
         for (std::uint64_t i = 0; i < mib; ++i) {
             for (auto& word : block) word = random();
-            file.write(reinterpret_cast<const char*>(block.data()), static_cast<std::streamsize>(block.size() * 8));
+            file.write(reinterpret_cast<const char*>(block.data()),
+                       static_cast<std::streamsize>(block.size() * 8));
         }
     }
     ConsoleRunTime services;
     std::vector<RoundKey> keys;
     for (int i = 0; i < 33; ++i) keys.push_back(DrawRoundKey(services));
-    if (!EncryptFile({source, encrypted, u"bench", u"src.bin", -10, keys}, {}, {.durable = false}).ok()) return 2;
+    if (!EncryptFile({source, encrypted, u"bench", u"src.bin", -10, keys}, {}, {.durable = false}).ok())
+        return 2;
     const OpenedQivg opened = OpenQivg({encrypted, u"bench", -10, 30});
     if (!opened.result.ok()) return 2;
     const std::vector<Byte> image = ReadAll(encrypted), plain = ReadAll(source);
@@ -416,9 +433,9 @@ int main(int argc, char** argv) {
                 }
             }
             for (int loop = 0; loop < 2; ++loop) {
-                std::printf("%-8s %-8s %-7s %9.3f %9.3f %10.0f\n", KernelLevelName(level), loop == 0 ? "today" : "fused",
-                            inMemory ? "memory" : "file", Median(wall[loop]), Median(cpu[loop]),
-                            static_cast<double>(size >> 20) / Median(wall[loop]));
+                std::printf("%-8s %-8s %-7s %9.3f %9.3f %10.0f\n", KernelLevelName(level),
+                            loop == 0 ? "today" : "fused", inMemory ? "memory" : "file", Median(wall[loop]),
+                            Median(cpu[loop]), static_cast<double>(size >> 20) / Median(wall[loop]));
             }
         }
     }

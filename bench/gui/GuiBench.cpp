@@ -160,8 +160,8 @@ int main(int argc, char** argv) {
     ok &= Report("decrypt", mib, decrypt);
 
     std::printf("longest event-loop stall %.1f ms over a %llu MiB encrypt and decrypt (target %.0f ms)\n",
-                std::max(encrypt.longestTimerGapMs, decrypt.longestTimerGapMs), static_cast<unsigned long long>(mib),
-                kStallTargetMs);
+                std::max(encrypt.longestTimerGapMs, decrypt.longestTimerGapMs),
+                static_cast<unsigned long long>(mib), kStallTargetMs);
     for (const auto& m : services.messages)
         std::printf("message: %s\n", QString::fromStdU16String(m.prompt).toStdString().c_str());
     const bool same = fs::file_size(decrypted) == fs::file_size(source);

@@ -22,10 +22,13 @@ constexpr std::size_t kGuardSize = 64;
 // Both cases of letters.
 constexpr std::string_view kDigitChars = "0123456789ABCDEFabcdef";
 // Neighbours of the digit ranges, line ends, and bytes far outside them.
-constexpr std::uint8_t kNonDigits[] = {'/', ':', '@', 'G', '`', 'g', ' ', 0, '\r', '\n', 0x7F, 0x80, 0xB0, 0xC1, 0xE6, 0xFF};
+constexpr std::uint8_t kNonDigits[] = {'/',  ':',  '@',  'G',  '`',  'g',  ' ',  0,
+                                       '\r', '\n', 0x7F, 0x80, 0xB0, 0xC1, 0xE6, 0xFF};
 
 // The raw byte that becomes `c` once shifted by `shift`.
-std::uint8_t RawFor(std::uint8_t c, int shift) { return ShiftNibbles(c, Mod16(-shift)); }
+std::uint8_t RawFor(std::uint8_t c, int shift) {
+    return ShiftNibbles(c, Mod16(-shift));
+}
 
 // `length` digit characters of both cases in a scrambled order, and what they decode to.
 struct DigitText {
@@ -36,7 +39,8 @@ DigitText MakeDigits(std::size_t length) {
     DigitText text;
     for (std::size_t i = 0; i < length; ++i) text.chars += kDigitChars[(i * 7 + i / 5) % kDigitChars.size()];
     for (std::size_t i = 0; i + 1 < length; i += 2) {
-        text.pairs.push_back(static_cast<std::uint8_t>(HexValue(text.chars[i]) << 4 | HexValue(text.chars[i + 1])));
+        text.pairs.push_back(
+            static_cast<std::uint8_t>(HexValue(text.chars[i]) << 4 | HexValue(text.chars[i + 1])));
     }
     return text;
 }
@@ -48,7 +52,9 @@ Bytes RawOf(const std::string& chars, int shift) {
 }
 
 // An output buffer of `size` bytes followed by guard bytes that no kernel may touch.
-Bytes Output(std::size_t size) { return Bytes(size + kGuardSize, kGuard); }
+Bytes Output(std::size_t size) {
+    return Bytes(size + kGuardSize, kGuard);
+}
 testing::AssertionResult GuardIntact(const Bytes& out, std::size_t size) {
     for (std::size_t i = size; i < out.size(); ++i) {
         if (out[i] != kGuard) return testing::AssertionFailure() << "wrote past the end at " << i - size;
@@ -63,7 +69,9 @@ protected:
 };
 
 INSTANTIATE_TEST_SUITE_P(EveryLevel, Kernels, testing::ValuesIn(SupportedKernelLevels()),
-                         [](const testing::TestParamInfo<KernelLevel>& info) { return KernelLevelName(info.param); });
+                         [](const testing::TestParamInfo<KernelLevel>& info) {
+                             return KernelLevelName(info.param);
+                         });
 
 TEST_P(Kernels, ShiftAllShiftsEveryByte) {
     for (int shift = 0; shift < 16; ++shift) {
@@ -73,7 +81,8 @@ TEST_P(Kernels, ShiftAllShiftsEveryByte) {
             const Bytes before = bytes;
             ShiftAll(bytes.data(), length, shift);
             for (std::size_t i = 0; i < length; ++i) {
-                ASSERT_EQ(bytes[i], ShiftNibbles(before[i], shift)) << "shift " << shift << " length " << length << " at " << i;
+                ASSERT_EQ(bytes[i], ShiftNibbles(before[i], shift))
+                    << "shift " << shift << " length " << length << " at " << i;
             }
             ASSERT_TRUE(GuardIntact(bytes, length));
         }
@@ -91,8 +100,10 @@ TEST_P(Kernels, ExpandShiftedWritesEachNibbleAsItsShiftedUpperCaseDigit) {
                 const auto digit = [shift](int nibble) {
                     return ShiftNibbles(static_cast<std::uint8_t>(kHexDigits[nibble]), shift);
                 };
-                ASSERT_EQ(out[2 * i], digit(in[i] >> 4)) << "shift " << shift << " length " << length << " at " << i;
-                ASSERT_EQ(out[2 * i + 1], digit(in[i] & 15)) << "shift " << shift << " length " << length << " at " << i;
+                ASSERT_EQ(out[2 * i], digit(in[i] >> 4))
+                    << "shift " << shift << " length " << length << " at " << i;
+                ASSERT_EQ(out[2 * i + 1], digit(in[i] & 15))
+                    << "shift " << shift << " length " << length << " at " << i;
             }
             ASSERT_TRUE(GuardIntact(out, 2 * length));
         }
@@ -107,7 +118,8 @@ TEST_P(Kernels, DecodeShiftedDigitsDecodesDigitsOfBothCases) {
             Bytes out = Output(length / 2);
             ASSERT_EQ(DecodeShiftedDigits(raw.data(), length, out.data(), shift), length)
                 << "shift " << shift << " length " << length;
-            ASSERT_EQ(Bytes(out.begin(), out.begin() + length / 2), text.pairs) << "shift " << shift << " length " << length;
+            ASSERT_EQ(Bytes(out.begin(), out.begin() + length / 2), text.pairs)
+                << "shift " << shift << " length " << length;
             ASSERT_TRUE(GuardIntact(out, length / 2));
         }
     }
@@ -125,7 +137,8 @@ TEST_P(Kernels, DecodeShiftedDigitsStopsAtTheFirstNonDigit) {
                 Bytes out = Output(length / 2);
                 ASSERT_EQ(DecodeShiftedDigits(raw.data(), length, out.data(), shift), bad)
                     << "shift " << shift << " length " << length << " bad at " << bad;
-                ASSERT_EQ(Bytes(out.begin(), out.begin() + bad / 2), Bytes(text.pairs.begin(), text.pairs.begin() + bad / 2))
+                ASSERT_EQ(Bytes(out.begin(), out.begin() + bad / 2),
+                          Bytes(text.pairs.begin(), text.pairs.begin() + bad / 2))
                     << "shift " << shift << " length " << length << " bad at " << bad;
                 ASSERT_TRUE(GuardIntact(out, length / 2));
             }
@@ -147,7 +160,8 @@ TEST_P(Kernels, DecodeShiftedDigitsJudgesEveryByteValueAsHexValueDoes) {
                 ASSERT_EQ(DecodeShiftedDigits(raw.data(), kLength, out.data(), shift), digit ? kLength : at)
                     << "shift " << shift << " byte " << value << " at " << at;
                 if (digit && at % 2 == 0) {
-                    ASSERT_EQ(out[at / 2] >> 4, HexValue(ShiftNibbles(b, shift))) << "shift " << shift << " byte " << value;
+                    ASSERT_EQ(out[at / 2] >> 4, HexValue(ShiftNibbles(b, shift)))
+                        << "shift " << shift << " byte " << value;
                 }
             }
         }
@@ -166,7 +180,8 @@ TEST_P(Kernels, DecodeShiftedPairsAgreesWithShiftingThenDecoding) {
                 const bool fusedOk = DecodeShiftedPairs(raw.data(), pairs, fused.data(), shift);
                 ShiftAll(raw.data(), raw.size(), shift);
                 const bool separateOk = DecodeHexPairs(raw.data(), pairs, separate.data());
-                ASSERT_EQ(fusedOk, separateOk) << "shift " << shift << " pairs " << pairs << " bad at " << bad;
+                ASSERT_EQ(fusedOk, separateOk)
+                    << "shift " << shift << " pairs " << pairs << " bad at " << bad;
                 ASSERT_EQ(fusedOk, bad >= damaged.size());
                 if (fusedOk) {
                     ASSERT_EQ(fused, separate);
@@ -184,7 +199,7 @@ TEST_P(Kernels, FindShiftedFindsTheFirstByteThatBecomesTheWantedOne) {
             for (std::size_t at = 0; at < length; at += 1 + length / 16) {
                 Bytes raw = digits;
                 raw[at] = RawFor('\r', shift);
-                raw[length - 1] = RawFor('\r', shift);          // a later one does not matter
+                raw[length - 1] = RawFor('\r', shift);         // a later one does not matter
                 if (at > 0 && shift != 0) raw[at - 1] = '\r';  // nor a CR before shifting
                 ASSERT_EQ(FindShifted(raw.data(), length, '\r', shift), at)
                     << "shift " << shift << " length " << length << " at " << at;
