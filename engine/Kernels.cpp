@@ -1,92 +1,111 @@
 #include "Kernels.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include <atomic>
+#include <cstring>
+
+#include "KernelTable.h"
+#include "Nibbles.h"
 
 namespace angoka {
 namespace {
 
-using Byte = std::uint8_t;
-
-// ShiftNibbles, written with the two nibble masks so it vectorises.
-inline Byte Shift(Byte b, Byte high, Byte low) {
-    return static_cast<Byte>(((b + high) & 0xF0) | ((b + low) & 0x0F));
+bool Runs(KernelLevel level) {
+    switch (level) {
+        case KernelLevel::Scalar:
+            return true;
+        case KernelLevel::Sse2:
+            return kSse2Kernels != nullptr;
+        case KernelLevel::Avx2:
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+            return kAvx2Kernels != nullptr && __builtin_cpu_supports("avx2");
+#else
+            return false;
+#endif
+    }
+    return false;
 }
-inline Byte HighOf(int shift) { return static_cast<Byte>(shift << 4); }
-inline Byte LowOf(int shift) { return static_cast<Byte>(shift & 15); }
 
-// The upper-case digit of a nibble.
-inline Byte Digit(Byte nibble) { return static_cast<Byte>(nibble + '0' + (nibble > 9 ? 7 : 0)); }
-
-// '0'..'9', 'A'..'F' and 'a'..'f'.
-inline Byte IsDigit(Byte c) {
-    return static_cast<Byte>(static_cast<Byte>(c - '0') < 10) |
-           static_cast<Byte>(static_cast<Byte>((c | 0x20) - 'a') < 6);
+const KernelTable* TableOf(KernelLevel level) {
+    switch (level) {
+        case KernelLevel::Sse2:
+            return kSse2Kernels;
+        case KernelLevel::Avx2:
+            return kAvx2Kernels;
+        case KernelLevel::Scalar:
+            break;
+    }
+    return &kScalarKernels;
 }
-// The value of a digit: the low nibble, plus 9 for the letters (bit 6 set).
-inline Byte ValueOf(Byte c) { return static_cast<Byte>(((c & 0x0F) + 9 * (c >> 6)) & 0x0F); }
+
+std::atomic<KernelLevel>& TheLevel() {
+    static std::atomic<KernelLevel> level{SupportedKernelLevels().back()};
+    return level;
+}
+
+const KernelTable& Kernels() {
+    return *TableOf(TheLevel().load(std::memory_order_relaxed));
+}
 
 }  // namespace
 
-void ShiftAll(Byte* bytes, std::size_t size, int shift) {
-    const Byte high = HighOf(shift), low = LowOf(shift);
-    for (std::size_t i = 0; i < size; ++i) bytes[i] = Shift(bytes[i], high, low);
-}
-
-void ExpandShifted(const Byte* in, std::size_t size, Byte* out, int shift) {
-    const Byte high = HighOf(shift), low = LowOf(shift);
-    for (std::size_t i = 0; i < size; ++i) {
-        out[2 * i] = Shift(Digit(static_cast<Byte>(in[i] >> 4)), high, low);
-        out[2 * i + 1] = Shift(Digit(static_cast<Byte>(in[i] & 15)), high, low);
+std::vector<KernelLevel> SupportedKernelLevels() {
+    std::vector<KernelLevel> levels;
+    for (const KernelLevel level : {KernelLevel::Scalar, KernelLevel::Sse2, KernelLevel::Avx2}) {
+        if (Runs(level)) levels.push_back(level);
     }
+    return levels;
 }
 
-#if defined(__SSE2__)
-namespace {
-
-// Digit values of 16 characters, and all-ones in `valid` where a character is a hex digit.
-inline __m128i Values(__m128i c, __m128i& valid) {
-    const __m128i digit = _mm_sub_epi8(c, _mm_set1_epi8('0'));
-    const __m128i isDigit = _mm_cmpeq_epi8(_mm_min_epu8(digit, _mm_set1_epi8(9)), digit);
-    const __m128i letter = _mm_sub_epi8(_mm_or_si128(c, _mm_set1_epi8(0x20)), _mm_set1_epi8('a'));
-    const __m128i isLetter = _mm_cmpeq_epi8(_mm_min_epu8(letter, _mm_set1_epi8(5)), letter);
-    valid = _mm_and_si128(valid, _mm_or_si128(isDigit, isLetter));
-    return _mm_or_si128(_mm_and_si128(isDigit, digit),
-                        _mm_andnot_si128(isDigit, _mm_add_epi8(letter, _mm_set1_epi8(10))));
+KernelLevel ActiveKernelLevel() {
+    return TheLevel().load();
 }
 
-// Eight pairs of digit values (first digit in the low byte of each 16-bit lane) as bytes in
-// the low halves of the lanes.
-inline __m128i JoinPairs(__m128i values) {
-    return _mm_or_si128(_mm_and_si128(_mm_slli_epi16(values, 4), _mm_set1_epi16(0x00F0)),
-                        _mm_srli_epi16(values, 8));
+bool UseKernelLevel(KernelLevel level) {
+    if (!Runs(level)) return false;
+    TheLevel().store(level);
+    return true;
 }
 
-}  // namespace
-#endif
-
-bool DecodeHexPairs(const Byte* in, std::size_t pairs, Byte* out) {
-    std::size_t i = 0;
-#if defined(__SSE2__)
-    // Sixteen pairs at a time.
-    __m128i allValid = _mm_set1_epi8(-1);
-    for (; i + 16 <= pairs; i += 16) {
-        const auto* block = reinterpret_cast<const __m128i*>(in + 2 * i);
-        const __m128i first = Values(_mm_loadu_si128(block), allValid);
-        const __m128i second = Values(_mm_loadu_si128(block + 1), allValid);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
-                         _mm_packus_epi16(JoinPairs(first), JoinPairs(second)));
+const char* KernelLevelName(KernelLevel level) {
+    switch (level) {
+        case KernelLevel::Sse2:
+            return "sse2";
+        case KernelLevel::Avx2:
+            return "avx2";
+        case KernelLevel::Scalar:
+            break;
     }
-    if (_mm_movemask_epi8(allValid) != 0xFFFF) return false;
-#endif
-    Byte valid = 1;
-    for (; i < pairs; ++i) {
-        const Byte high = in[2 * i], low = in[2 * i + 1];
-        valid &= IsDigit(high) & IsDigit(low);
-        out[i] = static_cast<Byte>((ValueOf(high) << 4) | ValueOf(low));
-    }
-    return valid != 0;
+    return "scalar";
+}
+
+void ShiftAll(std::uint8_t* bytes, std::size_t size, int shift) {
+    Kernels().shiftAll(bytes, size, shift);
+}
+
+void ExpandShifted(const std::uint8_t* in, std::size_t size, std::uint8_t* out, int shift) {
+    Kernels().expandShifted(in, size, out, shift);
+}
+
+std::size_t DecodeShiftedDigits(const std::uint8_t* in, std::size_t size, std::uint8_t* out, int shift) {
+    return Kernels().decodeShiftedDigits(in, size, out, shift);
+}
+
+bool DecodeShiftedPairs(const std::uint8_t* in, std::size_t pairs, std::uint8_t* out, int shift) {
+    return DecodeShiftedDigits(in, 2 * pairs, out, shift) == 2 * pairs;
+}
+
+bool DecodeHexPairs(const std::uint8_t* in, std::size_t pairs, std::uint8_t* out) {
+    return DecodeShiftedPairs(in, pairs, out, 0);
+}
+
+std::size_t FindShifted(const std::uint8_t* in, std::size_t size, std::uint8_t wanted, int shift) {
+    // Shifting is one-to-one, so exactly one raw byte becomes `wanted`; memchr is vectorised.
+    const void* found = size == 0 ? nullptr : std::memchr(in, ShiftNibbles(wanted, Mod16(-shift)), size);
+    return found ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(found) - in) : size;
+}
+
+void ShiftTextDigits(const char16_t* in, std::size_t size, char16_t* out, int shift) {
+    Kernels().shiftTextDigits(in, size, out, shift);
 }
 
 }  // namespace angoka

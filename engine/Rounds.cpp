@@ -1,51 +1,36 @@
 #include "Rounds.h"
 
 #include <algorithm>
-#include <array>
 
 #include "HexText.h"
+#include "Kernels.h"
+#include "LargeText.h"
 
 namespace angoka {
 namespace {
 
-// What every character becomes under one shift: a table over the ASCII range, and the
-// shifted 0 for everything else.
-class DigitShifter {
-public:
-    explicit DigitShifter(int shift) {
-        for (int c = 0; c < 128; ++c) {
-            const int v = HexValue(static_cast<char32_t>(c));
-            table_[c] = static_cast<char16_t>(kHexDigits[(std::max(v, 0) + shift) & 15]);
-        }
-        other_ = static_cast<char16_t>(kHexDigits[shift & 15]);
-    }
-    char16_t operator()(char16_t c) const { return c < 128 ? table_[c] : other_; }
-
-private:
-    std::array<char16_t, 128> table_{};
-    char16_t other_;
-};
-
-void ShiftInto(std::u16string_view in, int shift, char16_t* out) {
-    const DigitShifter shifter(shift);
-    for (std::size_t i = 0; i < in.size(); ++i) out[i] = shifter(in[i]);
+// `text` with every character read as a digit and shifted, appended to `out`.
+void AppendShifted(std::u16string& out, std::u16string_view text, int shift) {
+    AppendInBlocks(out, text.size(), [&](char16_t* block, std::size_t offset, std::size_t count) {
+        ShiftTextDigits(text.data() + offset, count, block, shift);
+    });
 }
 
 }  // namespace
 
 std::u16string ApplyRound(std::u16string_view text, RoundKey key, std::int32_t inKey) {
-    std::u16string out(text.size() + 2, u'0');
-    out[0] = static_cast<char16_t>(kHexDigits[key.decoy & 15]);
-    out[1] = static_cast<char16_t>(kHexDigits[key.offset & 15]);
-    ShiftInto(text, EncryptShift(key.offset, inKey), out.data() + 2);
+    std::u16string out = ReserveText<char16_t>(text.size() + 2);
+    out += static_cast<char16_t>(kHexDigits[key.decoy & 15]);
+    out += static_cast<char16_t>(kHexDigits[key.offset & 15]);
+    AppendShifted(out, text, EncryptShift(key.offset, inKey));
     return out;
 }
 
 std::u16string UndoRound(std::u16string_view text, std::int32_t inKey) {
     if (text.size() < 3) return {};
     const int offset = std::max(HexValue(text[1]), 0);
-    std::u16string out(text.size() - 2, u'0');
-    ShiftInto(text.substr(2), DecryptShift(offset, inKey), out.data());
+    std::u16string out = ReserveText<char16_t>(text.size() - 2);
+    AppendShifted(out, text.substr(2), DecryptShift(offset, inKey));
     return out;
 }
 

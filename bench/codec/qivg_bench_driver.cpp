@@ -4,6 +4,8 @@
 //   qivg_bench_driver [--sync] encrypt SRC DST   the streaming codec, n = 30, InKey -10
 //   qivg_bench_driver [--sync] decrypt SRC DST   the streaming codec, both steps
 //   qivg_bench_driver hexroad SRC DST            the in-memory hex-text road, same settings
+//   qivg_bench_driver encrypt-each FILE...       each FILE to FILE.qivg, in one process (what
+//                                                `qivg encrypt FILE...` does, for the batch figure)
 //
 // The password comes from ANGOKA_BENCH_PASSWORD (default "bench-password"). Round keys are
 // random. Without --sync the output is not flushed to disk before the rename, so that the
@@ -82,8 +84,16 @@ int HexRoad(const std::filesystem::path& source, const std::filesystem::path& de
     return 0;
 }
 
+int EncryptEach(const std::vector<std::string>& files) {
+    int status = 0;
+    for (const std::string& file : files) status |= Encrypt(file, file + ".qivg", false);
+    return status;
+}
+
 int Usage() {
-    std::fprintf(stderr, "usage: qivg_bench_driver [--sync] encrypt|decrypt|hexroad SRC DST\n");
+    std::fprintf(stderr,
+                 "usage: qivg_bench_driver [--sync] encrypt|decrypt|hexroad SRC DST\n"
+                 "       qivg_bench_driver encrypt-each FILE...\n");
     return 2;
 }
 
@@ -96,6 +106,7 @@ int main(int argc, char** argv) {
         sync = true;
         args.erase(args.begin());
     }
+    if (!args.empty() && args.front() == "encrypt-each") return EncryptEach({args.begin() + 1, args.end()});
     if (args.size() != 3) return Usage();
     const std::filesystem::path source = args[1], destination = args[2];
     try {

@@ -1,7 +1,8 @@
 // gui_bench [FOLDER] [MIB]: encrypts, then decrypts, a file of MIB MiB (default 1024) through
 // the window, offscreen, and reports the longest stall of the event loop (measured with a
-// 10 ms timer) and how often the progress bar moved. Targets: no stall over 50 ms, at least
-// 5 progress updates a second. The files go to FOLDER (default: the system's temporary
+// 10 ms timer) and how often the progress bar moved. Targets: no stall over 16 ms (one frame
+// at 60 Hz), at least 5 progress updates a second. The last line gives the longest stall of
+// both runs, for bench/run-bench. The files go to FOLDER (default: the system's temporary
 // folder) and are deleted afterwards.
 #include <QApplication>
 #include <QElapsedTimer>
@@ -108,9 +109,11 @@ double IdleLongestGapMs(int milliseconds) {
     return longest;
 }
 
+constexpr double kStallTargetMs = 16;
+
 bool Report(const char* what, std::uint64_t mib, const Figures& f) {
     const double rate = f.progressUpdates / f.seconds;
-    const bool ok = f.longestTimerGapMs <= 50 && rate >= 5;
+    const bool ok = f.longestTimerGapMs <= kStallTargetMs && rate >= 5;
     std::printf(
         "%-8s %6llu MiB  %7.2f s  %7.1f MiB/s  longest event-loop gap %6.1f ms (10 ms timer, at %.2f s)  "
         "progress: %5d updates, %7.1f /s, longest gap %6.1f ms  %s\n",
@@ -156,6 +159,9 @@ int main(int argc, char** argv) {
     const Figures decrypt = RunThroughWindow(form);
     ok &= Report("decrypt", mib, decrypt);
 
+    std::printf("longest event-loop stall %.1f ms over a %llu MiB encrypt and decrypt (target %.0f ms)\n",
+                std::max(encrypt.longestTimerGapMs, decrypt.longestTimerGapMs),
+                static_cast<unsigned long long>(mib), kStallTargetMs);
     for (const auto& m : services.messages)
         std::printf("message: %s\n", QString::fromStdU16String(m.prompt).toStdString().c_str());
     const bool same = fs::file_size(decrypted) == fs::file_size(source);

@@ -60,5 +60,34 @@ TEST(HexText, DecodingTellsOddLengthFromABadPair) {
     }
 }
 
+// Long texts are converted in pieces of a few thousand; nothing may change at their edges.
+TEST(HexText, LongTextsConvertAcrossEveryPieceAndFindTheFirstBadPair) {
+    std::string bytes;
+    for (std::size_t i = 0; i < 3 * 4096 + 3; ++i) bytes += static_cast<char>(i * 167 + i / 256);
+    const std::u16string text = BytesToHex(bytes);
+    ASSERT_EQ(text.size(), 2 * bytes.size());
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<std::uint8_t>(bytes[i]);
+        ASSERT_EQ(text[2 * i], kHexDigits[b >> 4]) << i;
+        ASSERT_EQ(text[2 * i + 1], kHexDigits[b & 15]) << i;
+    }
+    std::string back;
+    ASSERT_EQ(HexToBytes(text, back).status, HexDecodeResult::Status::Ok);
+    EXPECT_EQ(back, bytes);
+
+    for (const std::size_t pair : {0, 2047, 2048, 4095, 4096, 4097, 8191, 3 * 4096 + 2}) {
+        for (const char16_t bad : {u'G', u'\u0130'}) {
+            std::u16string damaged = text;
+            damaged[2 * pair + pair % 2] = bad;
+            damaged[damaged.size() - 1] = u'G';  // a later bad pair does not matter
+            std::string out = "left over";
+            const auto result = HexToBytes(damaged, out);
+            EXPECT_EQ(result.status, HexDecodeResult::Status::BadPair) << pair;
+            EXPECT_EQ(result.badPairIndex, pair);
+            EXPECT_TRUE(out.empty());
+        }
+    }
+}
+
 }  // namespace
 }  // namespace angoka

@@ -1,5 +1,6 @@
-// The codec's chunk loops against the plain per-byte rules, across the widths where a
-// vectorised loop hands over to its tail.
+// Every kernel at every level this processor runs, against the per-byte rules (ShiftNibbles,
+// HexValue), at every length up to past the widest vector's hand-over to its tail, every
+// shift, and every position of a bad byte.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -12,58 +13,229 @@
 namespace angoka {
 namespace {
 
-std::vector<std::uint8_t> Digits(const std::string& text) { return {text.begin(), text.end()}; }
+using Bytes = std::vector<std::uint8_t>;
+using namespace std::string_literals;
 
-TEST(Kernels, ExpandShiftedIsHexTextWithEveryNibbleShifted) {
-    std::string bytes;
-    for (int v = 0; v < 256; ++v) bytes += static_cast<char>(v);
-    const std::u16string hex = BytesToHex(bytes);
+constexpr std::size_t kMaxLength = 300;
+constexpr std::uint8_t kGuard = 0xA5;
+constexpr std::size_t kGuardSize = 64;
+// Both cases of letters.
+constexpr std::string_view kDigitChars = "0123456789ABCDEFabcdef";
+// Neighbours of the digit ranges, line ends, and bytes far outside them.
+constexpr std::uint8_t kNonDigits[] = {'/',  ':',  '@',  'G',  '`',  'g',  ' ',  0,
+                                       '\r', '\n', 0x7F, 0x80, 0xB0, 0xC1, 0xE6, 0xFF};
+
+// The raw byte that becomes `c` once shifted by `shift`.
+std::uint8_t RawFor(std::uint8_t c, int shift) {
+    return ShiftNibbles(c, Mod16(-shift));
+}
+
+// `length` digit characters of both cases in a scrambled order, and what they decode to.
+struct DigitText {
+    std::string chars;
+    Bytes pairs;
+};
+DigitText MakeDigits(std::size_t length) {
+    DigitText text;
+    for (std::size_t i = 0; i < length; ++i) text.chars += kDigitChars[(i * 7 + i / 5) % kDigitChars.size()];
+    for (std::size_t i = 0; i + 1 < length; i += 2) {
+        text.pairs.push_back(
+            static_cast<std::uint8_t>(HexValue(text.chars[i]) << 4 | HexValue(text.chars[i + 1])));
+    }
+    return text;
+}
+
+Bytes RawOf(const std::string& chars, int shift) {
+    Bytes raw;
+    for (const char c : chars) raw.push_back(RawFor(static_cast<std::uint8_t>(c), shift));
+    return raw;
+}
+
+// An output buffer of `size` bytes followed by guard bytes that no kernel may touch.
+Bytes Output(std::size_t size) {
+    return Bytes(size + kGuardSize, kGuard);
+}
+testing::AssertionResult GuardIntact(const Bytes& out, std::size_t size) {
+    for (std::size_t i = size; i < out.size(); ++i) {
+        if (out[i] != kGuard) return testing::AssertionFailure() << "wrote past the end at " << i - size;
+    }
+    return testing::AssertionSuccess();
+}
+
+class Kernels : public testing::TestWithParam<KernelLevel> {
+protected:
+    void SetUp() override { ASSERT_TRUE(UseKernelLevel(GetParam())); }
+    void TearDown() override { UseKernelLevel(SupportedKernelLevels().back()); }
+};
+
+INSTANTIATE_TEST_SUITE_P(EveryLevel, Kernels, testing::ValuesIn(SupportedKernelLevels()),
+                         [](const testing::TestParamInfo<KernelLevel>& info) {
+                             return KernelLevelName(info.param);
+                         });
+
+TEST_P(Kernels, ShiftAllShiftsEveryByte) {
     for (int shift = 0; shift < 16; ++shift) {
-        std::vector<std::uint8_t> out(2 * bytes.size());
-        ExpandShifted(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), out.data(), shift);
-        for (std::size_t i = 0; i < out.size(); ++i) {
-            ASSERT_EQ(out[i], ShiftNibbles(static_cast<std::uint8_t>(hex[i]), shift)) << "shift " << shift;
+        for (std::size_t length = 0; length <= kMaxLength; ++length) {
+            Bytes bytes = Output(length);
+            for (std::size_t i = 0; i < length; ++i) bytes[i] = static_cast<std::uint8_t>(i * 167 + length);
+            const Bytes before = bytes;
+            ShiftAll(bytes.data(), length, shift);
+            for (std::size_t i = 0; i < length; ++i) {
+                ASSERT_EQ(bytes[i], ShiftNibbles(before[i], shift))
+                    << "shift " << shift << " length " << length << " at " << i;
+            }
+            ASSERT_TRUE(GuardIntact(bytes, length));
         }
     }
 }
 
-TEST(Kernels, ShiftAllMatchesShiftNibbles) {
+TEST_P(Kernels, ExpandShiftedWritesEachNibbleAsItsShiftedUpperCaseDigit) {
     for (int shift = 0; shift < 16; ++shift) {
-        std::vector<std::uint8_t> bytes(300);
-        for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i * 7);
-        const auto before = bytes;
-        ShiftAll(bytes.data(), bytes.size(), shift);
-        for (std::size_t i = 0; i < bytes.size(); ++i) ASSERT_EQ(bytes[i], ShiftNibbles(before[i], shift));
-    }
-}
-
-TEST(Kernels, DecodeHexPairsTakesBothCasesAtEveryLength) {
-    const std::string upper = "00FF10ab9C0f7E3dA5B6c4D2e1F8", lower = "deadbeef";
-    for (std::size_t pairs = 0; pairs <= 40; ++pairs) {
-        std::string text;
-        while (text.size() < 2 * pairs) text += (text.size() / 2) % 3 ? upper : lower;
-        text.resize(2 * pairs);
-        std::string expected;
-        ASSERT_EQ(HexToBytes(std::u16string(text.begin(), text.end()), expected).status,
-                  HexDecodeResult::Status::Ok);
-        std::vector<std::uint8_t> out(pairs);
-        const auto in = Digits(text);
-        ASSERT_TRUE(DecodeHexPairs(in.data(), pairs, out.data())) << pairs;
-        EXPECT_EQ(std::string(out.begin(), out.end()), expected) << pairs;
-    }
-}
-
-TEST(Kernels, DecodeHexPairsRefusesANonDigitAnywhere) {
-    // The neighbours of each digit range, and bytes far outside them.
-    const char bad[] = {'/', ':', '@', 'G', '`', 'g', ' ', '\0', '\r', static_cast<char>(0xC1), static_cast<char>(0xFF)};
-    constexpr std::size_t kPairs = 37;  // two vector blocks and a tail
-    for (std::size_t at = 0; at < 2 * kPairs; ++at) {
-        for (char c : bad) {
-            auto in = Digits(std::string(2 * kPairs, '7'));
-            in[at] = static_cast<std::uint8_t>(c);
-            std::vector<std::uint8_t> out(kPairs);
-            EXPECT_FALSE(DecodeHexPairs(in.data(), kPairs, out.data())) << "position " << at << " byte " << int(c);
+        for (std::size_t length = 0; length <= kMaxLength; ++length) {
+            Bytes in(length);  // every byte value once the length passes 256
+            for (std::size_t i = 0; i < length; ++i) in[i] = static_cast<std::uint8_t>(i * 167 + length);
+            Bytes out = Output(2 * length);
+            ExpandShifted(in.data(), length, out.data(), shift);
+            for (std::size_t i = 0; i < length; ++i) {
+                const auto digit = [shift](int nibble) {
+                    return ShiftNibbles(static_cast<std::uint8_t>(kHexDigits[nibble]), shift);
+                };
+                ASSERT_EQ(out[2 * i], digit(in[i] >> 4))
+                    << "shift " << shift << " length " << length << " at " << i;
+                ASSERT_EQ(out[2 * i + 1], digit(in[i] & 15))
+                    << "shift " << shift << " length " << length << " at " << i;
+            }
+            ASSERT_TRUE(GuardIntact(out, 2 * length));
         }
+    }
+}
+
+TEST_P(Kernels, DecodeShiftedDigitsDecodesDigitsOfBothCases) {
+    for (int shift = 0; shift < 16; ++shift) {
+        for (std::size_t length = 0; length <= kMaxLength; ++length) {
+            const DigitText text = MakeDigits(length);
+            const Bytes raw = RawOf(text.chars, shift);
+            Bytes out = Output(length / 2);
+            ASSERT_EQ(DecodeShiftedDigits(raw.data(), length, out.data(), shift), length)
+                << "shift " << shift << " length " << length;
+            ASSERT_EQ(Bytes(out.begin(), out.begin() + length / 2), text.pairs)
+                << "shift " << shift << " length " << length;
+            ASSERT_TRUE(GuardIntact(out, length / 2));
+        }
+    }
+}
+
+TEST_P(Kernels, DecodeShiftedDigitsStopsAtTheFirstNonDigit) {
+    for (int shift = 0; shift < 16; ++shift) {
+        for (std::size_t length = 1; length <= kMaxLength; ++length) {
+            const DigitText text = MakeDigits(length);
+            for (std::size_t bad = 0; bad < length; ++bad) {
+                std::string chars = text.chars;
+                chars[bad] = static_cast<char>(kNonDigits[(bad + length + shift) % std::size(kNonDigits)]);
+                if (bad + 1 < length) chars[length - 1] = '\r';  // a later non-digit does not matter
+                const Bytes raw = RawOf(chars, shift);
+                Bytes out = Output(length / 2);
+                ASSERT_EQ(DecodeShiftedDigits(raw.data(), length, out.data(), shift), bad)
+                    << "shift " << shift << " length " << length << " bad at " << bad;
+                ASSERT_EQ(Bytes(out.begin(), out.begin() + bad / 2),
+                          Bytes(text.pairs.begin(), text.pairs.begin() + bad / 2))
+                    << "shift " << shift << " length " << length << " bad at " << bad;
+                ASSERT_TRUE(GuardIntact(out, length / 2));
+            }
+        }
+    }
+}
+
+TEST_P(Kernels, DecodeShiftedDigitsJudgesEveryByteValueAsHexValueDoes) {
+    constexpr std::size_t kLength = 160;  // two of the widest blocks and a tail
+    const DigitText text = MakeDigits(kLength);
+    for (int shift = 0; shift < 16; ++shift) {
+        for (int value = 0; value < 256; ++value) {
+            const auto b = static_cast<std::uint8_t>(value);
+            const bool digit = HexValue(ShiftNibbles(b, shift)) >= 0;
+            for (const std::size_t at : {0, 1, 31, 32, 63, 64, 101, 159}) {
+                Bytes raw = RawOf(text.chars, shift);
+                raw[at] = b;
+                Bytes out = Output(kLength / 2);
+                ASSERT_EQ(DecodeShiftedDigits(raw.data(), kLength, out.data(), shift), digit ? kLength : at)
+                    << "shift " << shift << " byte " << value << " at " << at;
+                if (digit && at % 2 == 0) {
+                    ASSERT_EQ(out[at / 2] >> 4, HexValue(ShiftNibbles(b, shift)))
+                        << "shift " << shift << " byte " << value;
+                }
+            }
+        }
+    }
+}
+
+TEST_P(Kernels, DecodeShiftedPairsAgreesWithShiftingThenDecoding) {
+    for (int shift = 0; shift < 16; ++shift) {
+        for (std::size_t pairs = 0; pairs <= kMaxLength / 2; pairs += 7) {
+            std::string chars = MakeDigits(2 * pairs).chars;
+            for (std::size_t bad = 0; bad <= chars.size(); bad += 11) {
+                std::string damaged = chars;
+                if (bad < damaged.size()) damaged[bad] = 'G';
+                Bytes raw = RawOf(damaged, shift);
+                Bytes fused(pairs), separate(pairs);
+                const bool fusedOk = DecodeShiftedPairs(raw.data(), pairs, fused.data(), shift);
+                ShiftAll(raw.data(), raw.size(), shift);
+                const bool separateOk = DecodeHexPairs(raw.data(), pairs, separate.data());
+                ASSERT_EQ(fusedOk, separateOk)
+                    << "shift " << shift << " pairs " << pairs << " bad at " << bad;
+                ASSERT_EQ(fusedOk, bad >= damaged.size());
+                if (fusedOk) {
+                    ASSERT_EQ(fused, separate);
+                }
+            }
+        }
+    }
+}
+
+TEST_P(Kernels, FindShiftedFindsTheFirstByteThatBecomesTheWantedOne) {
+    for (int shift = 0; shift < 16; ++shift) {
+        for (std::size_t length = 0; length <= kMaxLength; ++length) {
+            const Bytes digits = RawOf(MakeDigits(length).chars, shift);
+            ASSERT_EQ(FindShifted(digits.data(), length, '\r', shift), length) << "shift " << shift;
+            for (std::size_t at = 0; at < length; at += 1 + length / 16) {
+                Bytes raw = digits;
+                raw[at] = RawFor('\r', shift);
+                raw[length - 1] = RawFor('\r', shift);         // a later one does not matter
+                if (at > 0 && shift != 0) raw[at - 1] = '\r';  // nor a CR before shifting
+                ASSERT_EQ(FindShifted(raw.data(), length, '\r', shift), at)
+                    << "shift " << shift << " length " << length << " at " << at;
+            }
+        }
+    }
+}
+
+TEST_P(Kernels, ShiftTextDigitsReadsNonDigitsAsZeroAndWritesUpperCase) {
+    // Digits of both cases, their ASCII neighbours, and wide characters whose low byte is a digit.
+    const std::u16string alphabet =
+        u"0123456789ABCDEFabcdef/:@G`g \r\0\x7F\x80\xFF\u0130\u0146\u0230\u8030\uFF10\uFFFF"s;
+    for (int shift = 0; shift < 16; ++shift) {
+        for (std::size_t length = 0; length <= kMaxLength; ++length) {
+            std::u16string text;
+            for (std::size_t i = 0; i < length; ++i) text += alphabet[(i * 13 + length) % alphabet.size()];
+            std::u16string out(length + kGuardSize, u'\xA5A5');
+            ShiftTextDigits(text.data(), length, out.data(), shift);
+            for (std::size_t i = 0; i < length; ++i) {
+                const int value = HexValue(text[i]);
+                ASSERT_EQ(out[i], kHexDigits[((value < 0 ? 0 : value) + shift) & 15])
+                    << "shift " << shift << " length " << length << " character " << int(text[i]);
+            }
+            ASSERT_EQ(out.substr(length), std::u16string(kGuardSize, u'\xA5A5'));
+        }
+    }
+}
+
+TEST(KernelLevels, TheWidestSupportedLevelIsActiveAndAnUnsupportedOneIsRefused) {
+    const auto levels = SupportedKernelLevels();
+    ASSERT_FALSE(levels.empty());
+    EXPECT_EQ(levels.front(), KernelLevel::Scalar);
+    EXPECT_EQ(ActiveKernelLevel(), levels.back());
+    if (levels.back() != KernelLevel::Avx2) {
+        EXPECT_FALSE(UseKernelLevel(KernelLevel::Avx2));
+        EXPECT_EQ(ActiveKernelLevel(), levels.back());
     }
 }
 

@@ -1,12 +1,14 @@
 // One round (Angs) and its inverse (Hukgs).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 #include <set>
 
 #include "BinAngsDL.h"
+#include "HexText.h"
 #include "TestSupport.h"
 
 namespace angoka {
@@ -144,6 +146,23 @@ TEST_F(Rounds, NonHexCharactersCountAsZero) {
     const std::u16string plain = u"1G2 3\u3042-\xFF10";
     EXPECT_EQ(Encrypt(plain, 3, 7), u"7343536333");
     EXPECT_EQ(Decrypt(u"7343536333"), u"10203000");
+}
+
+// Long texts are shifted in blocks of a few thousand characters; every one must follow the rule.
+TEST_F(Rounds, LongTextsFollowTheRuleAtEveryCharacter) {
+    const std::u16string alphabet = u"0123456789ABCDEFabcdefG /\u0130\u3042\uFF10";
+    std::u16string plain;
+    for (std::size_t i = 0; i < 3 * 4096 + 7; ++i) plain += alphabet[(i * 7 + i / 13) % alphabet.size()];
+    cipher.InKey(-3);
+    const std::u16string encrypted = Encrypt(plain, 5, 9);
+    ASSERT_EQ(encrypted.size(), plain.size() + 2);
+    std::u16string upper;  // what a round trip gives back
+    for (std::size_t i = 0; i < plain.size(); ++i) {
+        const int value = std::max(HexValue(plain[i]), 0);
+        ASSERT_EQ(encrypted[i + 2], kHexDigits[(value + 5 + 3) % 16]) << i;
+        upper += static_cast<char16_t>(kHexDigits[value]);
+    }
+    EXPECT_EQ(Decrypt(encrypted), upper);
 }
 
 TEST_F(Rounds, HukgsShortensItsArgumentAndRejectsTooShortText) {
