@@ -1,17 +1,13 @@
-// The write step of decryption: the content's digits after the marker, streamed from the file
-// the open step kept open, turned into bytes as they pass.
+// The write step of decryption: the content after the marker, streamed from the file the open
+// step kept open and turned into bytes as it passes (ContentDecoder).
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <functional>
-#include <memory>
-#include <optional>
 #include <vector>
 
-#include "Envelope.h"
+#include "ContentDecoder.h"
 #include "Errors.h"
-#include "Kernels.h"
 #include "NarrowCharset.h"
 #include "QivgCodec.h"
 #include "QivgFormat.h"
@@ -20,112 +16,11 @@
 namespace angoka {
 namespace {
 
-std::size_t FirstNonAscii(std::string_view bytes) {
-    const auto it = std::find_if(bytes.begin(), bytes.end(),
-                                 [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-    return it == bytes.end() ? std::string_view::npos : static_cast<std::size_t>(it - bytes.begin());
-}
-
-// Turns the payload's digits (after the marker) into bytes as they stream past. Content is
-// judged by characters of the narrow set, as a reader of the whole text would: a bad pair
-// stops the output but not the count, since an odd number of characters outranks it. Pure
-// ASCII is counted by bytes; from the first other byte on, the converter counts.
-class ContentDecoder {
-public:
-    using Sink = std::function<void(const std::uint8_t* data, std::size_t size)>;
-    ContentDecoder(Sink out, std::size_t bufferSize) : out_(std::move(out)), buffer_(bufferSize) {}
-
-    void Take(std::string_view digits) {
-        const std::size_t skip = std::min(skip_, digits.size());
-        skip_ -= skip;
-        digits.remove_prefix(skip);
-        if (digits.empty()) return;
-        if (wide_) {
-            wide_->Feed(digits);
-            return;
-        }
-        // A digit left over from the last piece was counted there as one byte; when it is the
-        // first byte of a double-byte character, the character goes on in this piece.
-        const std::optional<std::uint8_t> carried = bad_ ? std::nullopt : half_;
-        if (!bad_) Decode(digits);
-        if (bad_ && carried && *carried >= 0x80) {
-            --count_;
-            wide_ = std::make_unique<NarrowUnitCounter>();
-            wide_->Feed(std::string_view(reinterpret_cast<const char*>(&*carried), 1));
-            wide_->Feed(digits);
-            return;
-        }
-        if (bad_) {
-            if (const std::size_t other = FirstNonAscii(digits); other != std::string_view::npos) {
-                count_ += other;
-                wide_ = std::make_unique<NarrowUnitCounter>();
-                wide_->Feed(digits.substr(other));
-                return;
-            }
-        }
-        count_ += digits.size();
-    }
-
-    // After the last piece: odd takes precedence over bad.
-    Outcome Verdict() {
-        const std::uint64_t characters = count_ + (wide_ ? wide_->Finish() : 0);
-        if (characters % 2 != 0) return Outcome::OddLength;
-        if (bad_) return Outcome::BadHex;
-        return Outcome::Ok;
-    }
-
-    void Flush() {
-        if (!bad_ && used_ > 0) {
-            out_(buffer_.data(), used_);
-            written_ += used_;
-        }
-        used_ = 0;
-    }
-    std::uint64_t written() const { return written_; }
-
-private:
-    void Decode(std::string_view digits) {
-        const auto* in = reinterpret_cast<const std::uint8_t*>(digits.data());
-        std::size_t n = digits.size();
-        if (half_) {  // the second digit of a pair split between two pieces
-            const std::uint8_t pair[2] = {*half_, in[0]};
-            DecodePairs(pair, 1);
-            half_.reset();
-            ++in;
-            --n;
-        }
-        DecodePairs(in, n / 2);
-        if (n % 2 != 0) half_ = in[n - 1];
-    }
-
-    void DecodePairs(const std::uint8_t* in, std::size_t pairs) {
-        while (pairs > 0 && !bad_) {
-            if (used_ == buffer_.size()) Flush();
-            const std::size_t now = std::min(pairs, buffer_.size() - used_);
-            bad_ = !DecodeHexPairs(in, now, buffer_.data() + used_);
-            used_ += now;
-            in += 2 * now;
-            pairs -= now;
-        }
-    }
-
-    Sink out_;
-    std::vector<std::uint8_t> buffer_;
-    std::size_t used_ = 0;
-    std::uint64_t written_ = 0;
-    std::size_t skip_ = kFormatMarker.size();
-    std::uint64_t count_ = 0;
-    std::optional<std::uint8_t> half_;
-    bool bad_ = false;
-    std::unique_ptr<NarrowUnitCounter> wide_;
-};
-
 // Streams the content of an opened file through `decoder`; Ok only when all of it was good
 // and the file is still the one that was opened. Throws FileError and CharsetError.
 Result DecodeContent(const OpenedQivg& opened, ContentDecoder& decoder, const Progress& progress) {
     const SourceFile& source = *opened.source;
     source.CheckUnchanged();  // the caller may have taken its time since the open step
-    EnvelopeReader reader = EnvelopeReader::AtPayload();
     const std::uint64_t total = source.size();
     std::vector<std::uint8_t> chunk(ChunkFor(total - opened.payloadOffset));
     std::uint64_t offset = opened.payloadOffset;
@@ -133,9 +28,7 @@ Result DecodeContent(const OpenedQivg& opened, ContentDecoder& decoder, const Pr
     while (offset < total) {
         if (progress.Cancelled()) return {Outcome::Cancelled, opened.request.source, {}};
         const std::size_t got = source.ReadAt(offset, chunk.data(), chunk.size());
-        ShiftAll(chunk.data(), got, opened.envelopeShift);
-        reader.Feed(std::string_view(reinterpret_cast<const char*>(chunk.data()), got),
-                    [&decoder](std::string_view piece) { decoder.Take(piece); });
+        decoder.Feed(chunk.data(), got);
         offset += got;
         progress.Report(offset, total);
     }
@@ -182,8 +75,10 @@ Result WriteQivg(const OpenedQivg& opened, const std::filesystem::path& output, 
     if (Result r = CheckDestination(output); !r.ok()) return r;
     return Guarded(opened.request.source, [&]() -> Result {
         AtomicFile out(output, WithSourceMode(options, *opened.source));
-        ContentDecoder decoder([&out](const std::uint8_t* data, std::size_t size) { out.Write(data, size); },
-                               DecoderBuffer(opened));
+        ContentDecoder decoder(
+            opened.envelopeShift,
+            [&out](const std::uint8_t* data, std::size_t size) { out.Write(data, size); },
+            DecoderBuffer(opened));
         Result result = DecodeContent(opened, decoder, progress);
         if (result.outcome == Outcome::Cancelled) result.path = output;
         if (result.ok()) out.Commit();
@@ -197,6 +92,7 @@ Result StreamQivg(const OpenedQivg& opened, int fd, const Progress& progress, st
     return Guarded(opened.request.source, [&]() -> Result {
         const std::filesystem::path name = "<output>";
         ContentDecoder decoder(
+            opened.envelopeShift,
             [fd, &name](const std::uint8_t* data, std::size_t size) {
                 if (fd >= 0) WriteAll(fd, data, size, name);
             },
