@@ -1,10 +1,10 @@
 // The settings finder: a user who remembers the password but not the two numbers.
 #include <algorithm>
-#include <fstream>
 
 #include "CodecTestSupport.h"
 #include "QivgCodec.h"
 #include "Utf.h"
+#include "VectorTable.h"
 
 namespace angoka {
 namespace {
@@ -59,21 +59,12 @@ TEST(SettingsFinder, ReportsAMissingFileAndFindsNothingInGarbage) {
 
 TEST(SettingsFinder, EveryVectorIsFoundUnderItsOwnSettings) {
     // The vectors that open: their recorded settings are among those found.
-    const fs::path vectors = ANGOKA_VECTORS_DIR;
-    std::ifstream in(vectors / "vectors.tsv");
-    std::string line;
-    std::getline(in, line);
     int checked = 0;
-    while (std::getline(in, line)) {
-        std::vector<std::string> f;
-        std::size_t start = 0;
-        for (std::size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1)
-            f.push_back(line.substr(start, tab - start));
-        f.push_back(line.substr(start));
-        if (f.size() != 8 || f[7] != "ok") continue;
-        SCOPED_TRACE(f[0]);
-        const QivgSettings recorded{std::stoi(f[4]), std::stoi(f[5])};
-        const FoundSettings found = FindSettings(vectors / f[1], FromUtf8(f[3]));
+    for (const VectorRow& row : VectorRows()) {
+        if (row.expected != "ok") continue;
+        SCOPED_TRACE(row.id);
+        const FoundSettings found = FindSettings(VectorFolder() / row.qivg, FromUtf8(row.password));
+        const QivgSettings recorded{row.inKey, row.rounds};
         EXPECT_NE(std::find(found.settings.begin(), found.settings.end(), recorded), found.settings.end());
         ++checked;
     }

@@ -1,0 +1,58 @@
+// Every interop vector decrypted through the window, as a user would: the settings in the two
+// up-down controls, the password typed, 開始 pressed, every question answered "いいえ" (so the
+// typed destination is used and no other settings are tried). Only "ok" writes, exactly the
+// recorded bytes; every other row ends with its message and leaves the folder empty.
+#include <map>
+
+#include "GuiFixture.h"
+#include "Messages.h"
+#include "UpDown.h"
+#include "Utf.h"
+#include "VectorTable.h"
+
+namespace angoka::testing {
+namespace {
+
+// The last message of a run that fails as the row says.
+std::u16string FailureMessage(const std::string& expected) {
+    static const std::map<std::string, std::u16string> messages = {
+        {"wrong_password", kDecryptFailed},
+        {"not_qivg", OutcomeText(Outcome::NotQivg)},
+        {"too_short", OutcomeText(Outcome::TooShort)},
+        {"truncated", OutcomeText(Outcome::Truncated)},
+        {"odd_length", kOddLengthMessage},
+        {"bad_hex", OutcomeText(Outcome::BadHex)}};
+    return messages.at(expected);
+}
+
+class WindowVector : public FormTest, public ::testing::WithParamInterface<VectorRow> {};
+
+TEST_P(WindowVector, DecryptsAsRecorded) {
+    const VectorRow& row = GetParam();
+    const std::filesystem::path output = In("out") / "decrypted.bin";
+    std::filesystem::create_directory(In("out"));
+    services.yesNoAnswers.assign(4, false);
+    Child<UpDown>("UD")->setValue(row.inKey);
+    Child<UpDown>("UD2")->setValue(row.rounds);
+    SetText("Text1_0", VectorFolder() / row.qivg);
+    SetText("Text1_1", output);
+    SetText("Text2", FromUtf8(row.password));
+    Select("Option2");
+    Run("Command2");
+
+    ASSERT_FALSE(Prompts().empty());
+    if (row.expected == "ok") {
+        EXPECT_EQ(Prompts().back(), U(output) + u"に復号完了");
+        EXPECT_EQ(ReadFile(output), ReadFile(VectorFolder() / row.plain));
+        EXPECT_EQ(Listing(In("out")), std::vector<std::string>{"decrypted.bin"});
+    } else {
+        EXPECT_EQ(Prompts().back(), FailureMessage(row.expected));
+        EXPECT_TRUE(Listing(In("out")).empty());
+    }
+    EXPECT_FALSE(form->Running());
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, WindowVector, ::testing::ValuesIn(VectorRows()), VectorTestName);
+
+}  // namespace
+}  // namespace angoka::testing
