@@ -34,6 +34,10 @@ std::u16string OutcomeText(Outcome outcome) {
     return kFileFailed;
 }
 
+std::u16string SettingsText(std::int32_t inKey, std::int32_t rounds) {
+    return u"内部変化数 " + FromUtf8(std::to_string(inKey)) + u"、暗号化回数 " + FromUtf8(std::to_string(rounds));
+}
+
 std::u16string ReasonText(const std::error_code& error) {
     struct Known {
         std::error_code code;

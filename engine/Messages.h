@@ -1,6 +1,7 @@
 #pragma once
 // The texts the user reads, in one place for the engine, the window and qivg: the cipher
 // object's own messages, and what each outcome of a file operation means.
+#include <cstdint>
 #include <string>
 #include <system_error>
 
@@ -25,7 +26,8 @@ inline constexpr char16_t kEnterPassword[] = u"パスワードを入力してく
 inline constexpr char16_t kDecryptFailed[] = u"復号に失敗しました";
 inline constexpr char16_t kNotQivg[] = u"正しいqivg形式ファイルではありませんでした";
 inline constexpr char16_t kPasswordNotNarrow[] = u"パスワードに使えない文字が含まれています";
-inline constexpr char16_t kNameNotStorable[] = u"保存するファイル名に使えない文字が含まれているか、名前が長すぎます";
+inline constexpr char16_t kNameNotStorable[] =
+    u"保存するファイル名に使えない文字が含まれているか、名前が長すぎます";
 inline constexpr char16_t kTooFewRounds[] = u"暗号化回数が正しくありません";
 inline constexpr char16_t kCharsetUnavailable[] =
     u"このシステムでは文字コード(CP932)の変換が使えないため、処理できませんでした";
@@ -45,6 +47,9 @@ inline constexpr char16_t kReasonLabel[] = u"理由: ";
 // is the not-found message without its path line; WrongPassword is the mismatch message
 // (the window follows it with kDecryptFailed); OddLength is the cipher object's own text.
 std::u16string OutcomeText(Outcome outcome);
+
+// The two numbers a decryption needs, as the user sees them: "内部変化数 3、暗号化回数 5".
+std::u16string SettingsText(std::int32_t inKey, std::int32_t rounds);
 
 // Why a file operation failed, in Japanese for the failures a user can meet, followed by the
 // system's own text in parentheses; the system's text alone for the rest.

@@ -28,12 +28,7 @@ inline constexpr char16_t kStoredNameAfter[] = u"を検出しました。適応�
 
 // Asked when the password matched under other numbers than the ones set.
 inline std::u16string OtherSettingsQuestion(std::int32_t inKey, std::int32_t rounds) {
-    const auto number = [](std::int32_t value) {
-        const std::string digits = std::to_string(value);
-        return std::u16string(digits.begin(), digits.end());
-    };
-    return u"内部変化数 " + number(inKey) + u"、暗号化回数 " + number(rounds) +
-           u" ならパスワードが一致します。この設定で復号しますか？";
+    return SettingsText(inKey, rounds) + u" ならパスワードが一致します。この設定で復号しますか？";
 }
 
 // Asked before a run writes over anything at its output path.

@@ -5,7 +5,9 @@
 #include <string>
 #include <string_view>
 
+#include "Messages.h"
 #include "QivgCodec.h"
+#include "Utf.h"
 
 namespace angoka::cli {
 
@@ -39,9 +41,8 @@ inline constexpr std::string_view kStdinIsNoFile =
 inline constexpr std::string_view kIsFolder = "フォルダです (中のファイルを処理するには -r を付けてください)";
 inline constexpr std::string_view kStandardOutput = "標準出力";
 
-// "内部変化数 3、暗号化回数 5"
 inline std::string SettingsText(const QivgSettings& settings) {
-    return "内部変化数 " + std::to_string(settings.inKey) + "、暗号化回数 " + std::to_string(settings.rounds);
+    return ToUtf8(angoka::SettingsText(settings.inKey, settings.rounds));
 }
 // --find-settings chose these.
 inline std::string SettingsUsedText(const QivgSettings& settings) {
