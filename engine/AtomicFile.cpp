@@ -248,12 +248,14 @@ std::optional<struct stat> AtomicFile::Replaced() const {
 }
 
 void AtomicFile::SetPermissions(const struct stat* replaced) {
-    mode_t mode = 0666 & ~CurrentUmask();
+    mode_t mode = 0;
     if (replaced && S_ISREG(replaced->st_mode)) {
         KeepOwner(fd_, *replaced);
         mode = replaced->st_mode & kPermissionBits;
     } else if (options_.newFileMode) {
         mode = static_cast<mode_t>(*options_.newFileMode) & kPermissionBits;
+    } else {
+        mode = 0666 & ~CurrentUmask();  // read only here: the codec always names the bits
     }
     if (::fchmod(fd_, mode) != 0) Fail(destination_, "write", errno);
 }
