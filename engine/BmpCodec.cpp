@@ -44,7 +44,6 @@ Result CopyAfter(const std::filesystem::path& source, const std::filesystem::pat
         SourceFile in;
         if (Result r = in.Open(source); !r.ok()) return r;
         if (in.size() < offset) return {shorter, source, {}};
-        if (Result r = CheckDestination(destination); !r.ok()) return r;
         AtomicFile out(destination, WithSourceMode(output, in));
         out.Write(prefix.data(), prefix.size());
         std::vector<char> chunk(ChunkFor(in.size() - offset));

@@ -72,7 +72,6 @@ void WriteAll(int fd, const std::uint8_t* data, std::size_t size, const std::fil
 Result WriteQivg(const OpenedQivg& opened, const std::filesystem::path& output, const Progress& progress,
                  const OutputOptions& options) {
     if (!opened.result.ok()) return opened.result;
-    if (Result r = CheckDestination(output); !r.ok()) return r;
     return Guarded(opened.request.source, [&]() -> Result {
         AtomicFile out(output, WithSourceMode(options, *opened.source));
         ContentDecoder decoder(

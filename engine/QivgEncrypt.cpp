@@ -39,7 +39,6 @@ public:
                                   ToNarrow(request_.storedName) + std::string(kLineEnd) +
                                   std::string(kFormatMarker);
         if (Result r = source_.Open(request_.source); !r.ok()) return r;
-        if (Result r = CheckDestination(request_.destination); !r.ok()) return r;
         AtomicFile out(request_.destination, WithSourceMode(output_, source_));
         int shift = 0;
         const auto header = HeaderBytes(request_.rounds, request_.inKey, shift);

@@ -84,12 +84,4 @@ Result IoFailure(const FileError& error) {
     return {outcome, error.path(), code};
 }
 
-Result CheckDestination(const std::filesystem::path& destination) {
-    std::error_code ec;
-    if (destination.empty() || std::filesystem::is_directory(destination, ec)) {
-        return {Outcome::DestinationIsFolder, destination, {}};
-    }
-    return {};
-}
-
 }  // namespace angoka

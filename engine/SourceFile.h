@@ -56,7 +56,5 @@ inline OutputOptions WithSourceMode(OutputOptions options, const SourceFile& sou
 // The outcome for a failed file operation: DestinationExists, DestinationIsFolder and
 // DestinationNotFile for what the output policy refuses, IoError for the rest.
 Result IoFailure(const FileError& error);
-// DestinationIsFolder when `destination` names a folder, else Ok.
-Result CheckDestination(const std::filesystem::path& destination);
 
 }  // namespace angoka
