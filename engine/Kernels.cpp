@@ -90,14 +90,6 @@ std::size_t DecodeShiftedDigits(const std::uint8_t* in, std::size_t size, std::u
     return Kernels().decodeShiftedDigits(in, size, out, shift);
 }
 
-bool DecodeShiftedPairs(const std::uint8_t* in, std::size_t pairs, std::uint8_t* out, int shift) {
-    return DecodeShiftedDigits(in, 2 * pairs, out, shift) == 2 * pairs;
-}
-
-bool DecodeHexPairs(const std::uint8_t* in, std::size_t pairs, std::uint8_t* out) {
-    return DecodeShiftedPairs(in, pairs, out, 0);
-}
-
 std::size_t FindShifted(const std::uint8_t* in, std::size_t size, std::uint8_t wanted, int shift) {
     // Shifting is one-to-one, so exactly one raw byte becomes `wanted`; memchr is vectorised.
     const void* found = size == 0 ? nullptr : std::memchr(in, ShiftNibbles(wanted, Mod16(-shift)), size);

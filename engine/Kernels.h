@@ -34,14 +34,6 @@ void ExpandShifted(const std::uint8_t* in, std::size_t size, std::uint8_t* out, 
 // for size / 2 bytes; nothing beyond them is touched.
 std::size_t DecodeShiftedDigits(const std::uint8_t* in, std::size_t size, std::uint8_t* out, int shift);
 
-// `pairs` pairs of shifted digits to bytes: true exactly when ShiftAll(in, 2 * pairs, shift)
-// followed by DecodeHexPairs would be (what `out` holds after false is unspecified).
-bool DecodeShiftedPairs(const std::uint8_t* in, std::size_t pairs, std::uint8_t* out, int shift);
-
-// Pairs of hex digits (either case) back to bytes: `pairs` bytes to `out`. False when any
-// pair is not two hex digits (what `out` then holds is unspecified).
-bool DecodeHexPairs(const std::uint8_t* in, std::size_t pairs, std::uint8_t* out);
-
 // The index of the first byte that nibble-shifted by `shift` is `wanted`, or `size` when
 // none is: finds a line end in a file's raw bytes without shifting them first.
 std::size_t FindShifted(const std::uint8_t* in, std::size_t size, std::uint8_t wanted, int shift);

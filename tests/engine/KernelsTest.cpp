@@ -168,29 +168,6 @@ TEST_P(Kernels, DecodeShiftedDigitsJudgesEveryByteValueAsHexValueDoes) {
     }
 }
 
-TEST_P(Kernels, DecodeShiftedPairsAgreesWithShiftingThenDecoding) {
-    for (int shift = 0; shift < 16; ++shift) {
-        for (std::size_t pairs = 0; pairs <= kMaxLength / 2; pairs += 7) {
-            std::string chars = MakeDigits(2 * pairs).chars;
-            for (std::size_t bad = 0; bad <= chars.size(); bad += 11) {
-                std::string damaged = chars;
-                if (bad < damaged.size()) damaged[bad] = 'G';
-                Bytes raw = RawOf(damaged, shift);
-                Bytes fused(pairs), separate(pairs);
-                const bool fusedOk = DecodeShiftedPairs(raw.data(), pairs, fused.data(), shift);
-                ShiftAll(raw.data(), raw.size(), shift);
-                const bool separateOk = DecodeHexPairs(raw.data(), pairs, separate.data());
-                ASSERT_EQ(fusedOk, separateOk)
-                    << "shift " << shift << " pairs " << pairs << " bad at " << bad;
-                ASSERT_EQ(fusedOk, bad >= damaged.size());
-                if (fusedOk) {
-                    ASSERT_EQ(fused, separate);
-                }
-            }
-        }
-    }
-}
-
 TEST_P(Kernels, FindShiftedFindsTheFirstByteThatBecomesTheWantedOne) {
     for (int shift = 0; shift < 16; ++shift) {
         for (std::size_t length = 0; length <= kMaxLength; ++length) {
