@@ -33,9 +33,11 @@ struct EncryptRequest {
 // A password that a .qivg file can hold and give back: Ok, EmptyPassword, or UnstorablePassword
 // (a character with no narrow form, a CR or an LF).
 Outcome CheckPassword(std::u16string_view password);
+// A stored name that a .qivg file can hold and give back: Ok, UnstorableName (a CR or LF, or
+// longer than a reader accepts) or CharsetUnavailable.
+Outcome CheckStoredName(std::u16string_view name);
 // Everything EncryptFile checks before it reads or writes anything: the password, the stored
-// name (UnstorableName: a CR or LF, or longer than a reader accepts) and the round keys
-// (TooFewRounds: fewer than the envelope's three).
+// name and the round keys (TooFewRounds: fewer than the envelope's three).
 Outcome CheckEncryptRequest(const EncryptRequest& request);
 
 // Writes exactly the bytes that the hex-text road writes for the same round keys; refuses what

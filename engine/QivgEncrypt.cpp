@@ -95,16 +95,20 @@ Outcome CheckPassword(std::u16string_view password) {
     return Outcome::Ok;
 }
 
-Outcome CheckEncryptRequest(const EncryptRequest& request) {
-    if (const Outcome password = CheckPassword(request.password); password != Outcome::Ok) return password;
+Outcome CheckStoredName(std::u16string_view name) {
     try {
-        if (request.storedName.find_first_of(u"\r\n") != std::u16string::npos ||
-            ToNarrow(request.storedName).size() > kNameLimit) {
+        if (name.find_first_of(u"\r\n") != std::u16string_view::npos || ToNarrow(name).size() > kNameLimit) {
             return Outcome::UnstorableName;
         }
     } catch (const CharsetError&) {
         return Outcome::CharsetUnavailable;
     }
+    return Outcome::Ok;
+}
+
+Outcome CheckEncryptRequest(const EncryptRequest& request) {
+    if (const Outcome password = CheckPassword(request.password); password != Outcome::Ok) return password;
+    if (const Outcome name = CheckStoredName(request.storedName); name != Outcome::Ok) return name;
     if (request.rounds.size() < 3) return Outcome::TooFewRounds;
     return Outcome::Ok;
 }

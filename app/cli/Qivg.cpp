@@ -38,12 +38,7 @@ void CheckBeforeStart(const Options& options, const Console& console) {
     if (options.ToStandardOutput() && console.outIsTerminal)
         throw RunError{kExitUsage, std::string(kStdoutIsTerminal)};
     if (options.name) {
-        // The engine's own check of a stored name, on a request that passes every other one.
-        EncryptRequest probe;
-        probe.password = u"x";
-        probe.storedName = FromUtf8(*options.name);
-        probe.rounds.resize(3);
-        if (const Outcome check = CheckEncryptRequest(probe); check != Outcome::Ok) {
+        if (const Outcome check = CheckStoredName(FromUtf8(*options.name)); check != Outcome::Ok) {
             throw RunError{kExitUsage, ToUtf8(OutcomeText(check))};
         }
     }
