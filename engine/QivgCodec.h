@@ -95,6 +95,10 @@ Result StreamQivg(const OpenedQivg& opened, int fd, const Progress& progress = {
 // A stored name that can be used as a file name in a chosen folder: not empty, no "/" or "\\",
 // not "." or "..", no control characters, and no longer than a file name may be (255 bytes).
 bool IsSafeFileName(const std::u16string& name);
+// C0 and C1 controls and DEL: never in a safe name, never sent to a terminal as they are.
+constexpr bool IsControlCharacter(char16_t c) {
+    return c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0);
+}
 
 // The settings a user chooses and the file does not store.
 struct QivgSettings {

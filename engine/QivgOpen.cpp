@@ -235,7 +235,7 @@ FoundSettings FindSettings(const std::filesystem::path& path, std::u16string_vie
 bool IsSafeFileName(const std::u16string& name) {
     if (name.empty() || name == u"." || name == u".." || ToUtf8(name).size() > 255) return false;
     for (char16_t c : name) {
-        if (c == u'/' || c == u'\\' || c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0)) return false;
+        if (c == u'/' || c == u'\\' || IsControlCharacter(c)) return false;
     }
     return true;
 }

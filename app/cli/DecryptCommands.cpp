@@ -53,7 +53,7 @@ std::filesystem::path OutputOf(const Context& context, const FileJob& job, const
 std::string Printable(const std::u16string& name) {
     std::u16string shown = name;
     for (char16_t& c : shown) {
-        if (c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0)) c = u'?';
+        if (IsControlCharacter(c)) c = u'?';
     }
     return ToUtf8(shown);
 }
