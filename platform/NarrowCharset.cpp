@@ -147,10 +147,8 @@ public:
     }
 };
 
-NarrowUnitCounter::NarrowUnitCounter() : impl_(new Impl) {}
-NarrowUnitCounter::~NarrowUnitCounter() {
-    delete impl_;
-}
+NarrowUnitCounter::NarrowUnitCounter() : impl_(std::make_unique<Impl>()) {}
+NarrowUnitCounter::~NarrowUnitCounter() = default;
 
 void NarrowUnitCounter::Feed(std::string_view bytes) {
     impl_->pending.append(bytes);

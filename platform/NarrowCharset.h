@@ -3,6 +3,7 @@
 // whatever the machine's locale, because files move between machines. A character that
 // cannot be mapped becomes '?', in both directions. Pure ASCII needs no converter.
 #include <cstddef>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -40,7 +41,7 @@ public:
 
 private:
     class Impl;
-    Impl* impl_;
+    std::unique_ptr<Impl> impl_;
 };
 
 // For tests: the character set that iconv is asked for in place of CP932, so that a missing
