@@ -34,6 +34,14 @@ std::optional<std::u16string> DottedStem(const std::u16string& path) {
 
 namespace {
 
+// Opens the source; one shorter than `offset` is refused with `shorter`.
+Result OpenAtLeast(SourceFile& in, const std::filesystem::path& source, std::uint64_t offset,
+                   Outcome shorter) {
+    if (Result r = in.Open(source); !r.ok()) return r;
+    if (in.size() < offset) return {shorter, source, {}};
+    return {};
+}
+
 // Copies the source from `offset` to the end after `prefix`, chunk by chunk, into a new file
 // that replaces the destination only when complete.
 Result CopyAfter(const std::filesystem::path& source, const std::filesystem::path& destination,
@@ -41,8 +49,7 @@ Result CopyAfter(const std::filesystem::path& source, const std::filesystem::pat
                  const OutputOptions& output) {
     try {
         SourceFile in;
-        if (Result r = in.Open(source); !r.ok()) return r;
-        if (in.size() < offset) return {shorter, source, {}};
+        if (Result r = OpenAtLeast(in, source, offset, shorter); !r.ok()) return r;
         AtomicFile out(destination, WithSourceMode(output, in));
         out.Write(prefix.data(), prefix.size());
         std::vector<char> chunk(ChunkFor(in.size() - offset));
@@ -77,6 +84,11 @@ Result WrapBmp(const std::filesystem::path& source, const std::filesystem::path&
 Result ExtractBmp(const std::filesystem::path& source, const std::filesystem::path& destination,
                   const Progress& progress, const OutputOptions& output) {
     return CopyAfter(source, destination, kBmpHeaderSize, {}, Outcome::BmpTooShort, progress, output);
+}
+
+Result CheckBmpToExtract(const std::filesystem::path& source) {
+    SourceFile in;
+    return OpenAtLeast(in, source, kBmpHeaderSize, Outcome::BmpTooShort);
 }
 
 }  // namespace angoka

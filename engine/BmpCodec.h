@@ -26,5 +26,8 @@ Result WrapBmp(const std::filesystem::path& source, const std::filesystem::path&
 // IoError, Cancelled.
 Result ExtractBmp(const std::filesystem::path& source, const std::filesystem::path& destination,
                   const Progress& progress = {}, const OutputOptions& output = {});
+// What ExtractBmp refuses about its source before anything is written: Ok, SourceMissing,
+// BmpTooShort or IoError. The window asks for the extension only when this is Ok.
+Result CheckBmpToExtract(const std::filesystem::path& source);
 
 }  // namespace angoka

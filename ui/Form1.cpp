@@ -273,16 +273,7 @@ void Form1::ExtractBmp(const std::u16string& source, const std::u16string& stem)
     // The file is looked at before the extension is asked for, so that a file that cannot
     // be extracted is refused without a question.
     const auto path = PathFromText(source);
-    Result refused{Outcome::Ok, path, {}};
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) {
-        refused.outcome = Outcome::SourceMissing;
-    } else if (const std::uintmax_t size = std::filesystem::file_size(path, ec); ec) {
-        refused = {Outcome::IoError, path, ec};
-    } else if (size < kBmpHeaderSize) {
-        refused.outcome = Outcome::BmpTooShort;
-    }
-    if (!refused.ok()) return EndRun(refused, source, source);
+    if (const Result refused = CheckBmpToExtract(path); !refused.ok()) return EndRun(refused, source, source);
     const auto answer = services_.InputBox(stem + kExtensionPrompt, kExtensionTitle, kExtensionDefault);
     if (closing_) return;
     if (!answer) return LeaveBusy();  // cancelled: nothing is written
