@@ -4,6 +4,8 @@
 
 #include <cerrno>
 
+#include "QivgCodec.h"
+
 namespace angoka::cli {
 
 Console ProcessConsole(Terminal* terminal) {
@@ -22,6 +24,20 @@ void WriteText(int fd, std::string_view text) {
         if (written <= 0) return;
         text.remove_prefix(static_cast<std::size_t>(written));
     }
+}
+
+std::string Shown(std::string_view name) {
+    std::string shown;
+    shown.reserve(name.size());
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(name[i]);
+        // U+0080..U+009F are 0xC2 followed by 0x80..0x9F in UTF-8.
+        const bool c1 = byte == 0xC2 && i + 1 < name.size() &&
+                        IsControlCharacter(static_cast<unsigned char>(name[i + 1]));
+        if (c1) ++i;
+        shown += c1 || (byte < 0x80 && IsControlCharacter(byte)) ? '?' : name[i];
+    }
+    return shown;
 }
 
 }  // namespace angoka::cli

@@ -35,4 +35,9 @@ Console ProcessConsole(Terminal* terminal);
 // Writes all of `text` to `fd`; a stream that cannot take it (a closed pipe) is given up on.
 void WriteText(int fd, std::string_view text);
 
+// A name (UTF-8, or any bytes) as qivg shows it: its control characters (C0, DEL, and C1 in
+// UTF-8) become '?', so that a file's name or the name stored in it cannot move the cursor,
+// recolour or retitle the user's terminal. Every other byte is left as it is.
+std::string Shown(std::string_view name);
+
 }  // namespace angoka::cli

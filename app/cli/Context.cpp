@@ -3,7 +3,7 @@
 namespace angoka::cli {
 
 Progress Context::ProgressFor(const FileJob& job) {
-    progressLine.Start(job.input.filename().native());
+    progressLine.Start(Shown(job.input.filename().native()));
     Progress progress;
     progress.report = [this](std::uint64_t done, std::uint64_t total) { progressLine.Report(done, total); };
     progress.cancel = &cancel;

@@ -49,15 +49,6 @@ std::filesystem::path OutputOf(const Context& context, const FileJob& job, const
     return job.outputFolder / PlainNameOf(job.input.filename().native());
 }
 
-// A stored name comes from the file: its control characters are not sent to the terminal.
-std::string Printable(const std::u16string& name) {
-    std::u16string shown = name;
-    for (char16_t& c : shown) {
-        if (IsControlCharacter(c)) c = u'?';
-    }
-    return ToUtf8(shown);
-}
-
 }  // namespace
 
 void DecryptOne(Context& context, const FileJob& job) {
@@ -80,7 +71,7 @@ void TestOne(Context& context, const FileJob& job) {
     context.Finish(job, checked);
     if (checked.ok() && !context.options.quiet) {
         WriteText(context.console.out,
-                  TestedLine(job.input.native(), Printable(opened->storedName.value_or(u"")), bytes));
+                  TestedLine(Shown(job.input.native()), Shown(ToUtf8(opened->storedName.value_or(u""))), bytes));
     }
 }
 

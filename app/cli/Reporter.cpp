@@ -24,11 +24,11 @@ void Reporter::Failure(const std::filesystem::path& file, const Result& result, 
 void Reporter::Failure(const std::filesystem::path& file, int status, std::string_view message) {
     ++handled_;
     if (status_ == kExitOk || status == kExitInterrupted) status_ = status;
-    Line(file.native() + ": " + std::string(message));
+    Line(Shown(file.native()) + ": " + std::string(message));
 }
 
 void Reporter::Note(const std::filesystem::path& file, std::string_view message) {
-    if (!quiet_) Line(file.native() + ": " + std::string(message));
+    if (!quiet_) Line(Shown(file.native()) + ": " + std::string(message));
 }
 
 void Reporter::RunMessage(std::string_view message) {

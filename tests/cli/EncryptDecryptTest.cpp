@@ -100,6 +100,24 @@ TEST_F(EncryptDecrypt, UnsafeStoredNameFallsBackToTheFileWithoutQivg) {
     }
 }
 
+// Names come from folders and from files, not from the user: printed as they are, an escape
+// sequence in one would act on the user's terminal.
+TEST_F(EncryptDecrypt, NamesReachTheTerminalWithoutTheirControlCharacters) {
+    const fs::path odd = dir_ / "in" / "a\x1b[2J\xC2\x9B" "1mb.qivg";
+    const std::string shown = S(dir_ / "in" / "a?[2J?1mb.qivg");
+    EncryptWithEngine(dir_ / "in" / "a.txt", odd, u"pw", u"x\x07y\x1b]0;t\x7Fz");
+
+    const CliRun tested = Run({"test", S(odd)});
+    EXPECT_EQ(tested.status, 0) << tested.err;
+    EXPECT_EQ(tested.out, shown + ": OK (x?y?]0;t?z, 5000 バイト)\n");
+
+    const CliRun refused = Run({"test", "-k", "3", S(odd)});
+    EXPECT_EQ(refused.status, 3);
+    EXPECT_TRUE(refused.err.starts_with("qivg: " + shown + ": パスワードが一致しません")) << refused.err;
+    EXPECT_EQ(refused.err.find('\x1b'), std::string::npos);
+    EXPECT_EQ(refused.err.find("\xC2\x9B"), std::string::npos);
+}
+
 TEST_F(EncryptDecrypt, ExistingOutputNeedsForce) {
     ASSERT_EQ(Run({"encrypt", S(dir_ / "in" / "a.txt")}).status, 0);
     const std::string first = ReadBytes(dir_ / "in" / "a.txt.qivg");
