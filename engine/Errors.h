@@ -13,22 +13,28 @@ namespace angoka {
 
 // Failures that have no errno of their own.
 enum class Errc {
-    SourceChanged = 1,     // the source shrank, grew or was replaced while it was being read
-    CharsetUnavailable,    // the system cannot convert to or from the narrow character set
-    NotRegularFile,        // a device, FIFO or socket where a file was expected
+    SourceChanged = 1,   // the source shrank, grew or was replaced while it was being read
+    CharsetUnavailable,  // the system cannot convert to or from the narrow character set
+    NotRegularFile,      // a device, FIFO or socket where a file was expected
 };
 const std::error_category& EngineCategory();
-inline std::error_code make_error_code(Errc e) { return {static_cast<int>(e), EngineCategory()}; }
+inline std::error_code make_error_code(Errc e) {
+    return {static_cast<int>(e), EngineCategory()};
+}
 
 // errno as an error code.
-inline std::error_code SystemError(int error) { return {error, std::generic_category()}; }
+inline std::error_code SystemError(int error) {
+    return {error, std::generic_category()};
+}
 
 // A file operation that failed: which file, what was being done, and why.
 class FileError : public std::runtime_error {
 public:
     FileError(std::filesystem::path path, std::string action, std::error_code code)
         : std::runtime_error(action + " " + path.string() + ": " + code.message()),
-          path_(std::move(path)), action_(std::move(action)), code_(code) {}
+          path_(std::move(path)),
+          action_(std::move(action)),
+          code_(code) {}
     const std::filesystem::path& path() const { return path_; }
     const std::string& action() const { return action_; }
     const std::error_code& code() const { return code_; }

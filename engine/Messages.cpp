@@ -9,33 +9,55 @@ namespace angoka {
 
 std::u16string OutcomeText(Outcome outcome) {
     switch (outcome) {
-        case Outcome::Ok: return {};
-        case Outcome::SourceMissing: return kNotFoundMessage;
-        case Outcome::TooShort: return kTooShort;
-        case Outcome::WrongPassword: return kPasswordMismatchMessage;
-        case Outcome::ErrorPayload: return kDecryptFailed;
-        case Outcome::NotQivg: return kNotQivg;
-        case Outcome::Truncated: return kTruncated;
-        case Outcome::OddLength: return kOddLengthMessage;
-        case Outcome::BadHex: return kBadHex;
-        case Outcome::BmpTooShort: return kBmpTooShort;
-        case Outcome::NoStem: return kNoDot;
-        case Outcome::EmptyPassword: return kEnterPassword;
-        case Outcome::UnstorablePassword: return kPasswordNotNarrow;
-        case Outcome::UnstorableName: return kNameNotStorable;
-        case Outcome::TooFewRounds: return kTooFewRounds;
-        case Outcome::CharsetUnavailable: return kCharsetUnavailable;
-        case Outcome::DestinationIsFolder: return kDestinationIsFolder;
-        case Outcome::DestinationExists: return kDestinationExists;
-        case Outcome::DestinationNotFile: return kDestinationNotFile;
-        case Outcome::IoError: return kFileFailed;
-        case Outcome::Cancelled: return kCancelled;
+        case Outcome::Ok:
+            return {};
+        case Outcome::SourceMissing:
+            return kNotFoundMessage;
+        case Outcome::TooShort:
+            return kTooShort;
+        case Outcome::WrongPassword:
+            return kPasswordMismatchMessage;
+        case Outcome::ErrorPayload:
+            return kDecryptFailed;
+        case Outcome::NotQivg:
+            return kNotQivg;
+        case Outcome::Truncated:
+            return kTruncated;
+        case Outcome::OddLength:
+            return kOddLengthMessage;
+        case Outcome::BadHex:
+            return kBadHex;
+        case Outcome::BmpTooShort:
+            return kBmpTooShort;
+        case Outcome::NoStem:
+            return kNoDot;
+        case Outcome::EmptyPassword:
+            return kEnterPassword;
+        case Outcome::UnstorablePassword:
+            return kPasswordNotNarrow;
+        case Outcome::UnstorableName:
+            return kNameNotStorable;
+        case Outcome::TooFewRounds:
+            return kTooFewRounds;
+        case Outcome::CharsetUnavailable:
+            return kCharsetUnavailable;
+        case Outcome::DestinationIsFolder:
+            return kDestinationIsFolder;
+        case Outcome::DestinationExists:
+            return kDestinationExists;
+        case Outcome::DestinationNotFile:
+            return kDestinationNotFile;
+        case Outcome::IoError:
+            return kFileFailed;
+        case Outcome::Cancelled:
+            return kCancelled;
     }
     return kFileFailed;
 }
 
 std::u16string SettingsText(std::int32_t inKey, std::int32_t rounds) {
-    return u"内部変化数 " + FromUtf8(std::to_string(inKey)) + u"、暗号化回数 " + FromUtf8(std::to_string(rounds));
+    return u"内部変化数 " + FromUtf8(std::to_string(inKey)) + u"、暗号化回数 " +
+           FromUtf8(std::to_string(rounds));
 }
 
 std::u16string ReasonText(const std::error_code& error) {

@@ -9,10 +9,16 @@ namespace angoka {
 class RunTime;
 
 // v mod 16, taken non-negative, for any 64-bit value.
-constexpr int Mod16(std::int64_t v) { return static_cast<int>(((v % 16) + 16) % 16); }
+constexpr int Mod16(std::int64_t v) {
+    return static_cast<int>(((v % 16) + 16) % 16);
+}
 
-constexpr int EncryptShift(int offset, std::int32_t inKey) { return Mod16(std::int64_t{offset} - inKey); }
-constexpr int DecryptShift(int offset, std::int32_t inKey) { return Mod16(std::int64_t{inKey} - offset); }
+constexpr int EncryptShift(int offset, std::int32_t inKey) {
+    return Mod16(std::int64_t{offset} - inKey);
+}
+constexpr int DecryptShift(int offset, std::int32_t inKey) {
+    return Mod16(std::int64_t{inKey} - offset);
+}
 
 // A round's two drawn digits: the decoy (1..15) and the round offset (1..14).
 struct RoundKey {

@@ -36,9 +36,9 @@ inline const fs::path& Scratch() {
         return new fs::path(pattern);
     }();
     static const bool removedAtExit = std::atexit([] {
-        std::error_code ec;
-        fs::remove_all(Scratch(), ec);
-    }) == 0;
+                                          std::error_code ec;
+                                          fs::remove_all(Scratch(), ec);
+                                      }) == 0;
     (void)removedAtExit;
     return folder;
 }

@@ -53,7 +53,9 @@ std::string Rounds(const std::string& envelope, std::int32_t inKey, std::int32_t
 
 class Seeds {
 public:
-    Seeds(const fs::path& root, const char* target) : folder_(root / target) { fs::create_directories(folder_); }
+    Seeds(const fs::path& root, const char* target) : folder_(root / target) {
+        fs::create_directories(folder_);
+    }
     void Add(const std::string& name, const std::string& bytes) { WriteBytes(folder_ / name, bytes); }
 
 private:
@@ -78,7 +80,8 @@ void DecryptSeeds(const fs::path& root) {
     const std::vector<File> files = {
         {"ok", pw, BuildEnvelope(pw, name, kMarker + content)},
         {"ok-empty", pw, BuildEnvelope(pw, "", kMarker)},
-        {"ok-japanese", japanesePw, BuildEnvelope(japanesePw, japaneseName, kMarker + Hex(std::string("\r\n\x00\xff", 4)))},
+        {"ok-japanese", japanesePw,
+         BuildEnvelope(japanesePw, japaneseName, kMarker + Hex(std::string("\r\n\x00\xff", 4)))},
         {"ok-lower-case-split-lines", pw, "pw\r\n../x\r\n" + std::string(kMarker) + "0a\r\r\nFf\n\r"},
         {"odd", pw, BuildEnvelope(pw, name, kMarker + content + "A")},
         {"bad-pair", pw, BuildEnvelope(pw, name, kMarker + std::string("G0") + content)},

@@ -33,9 +33,9 @@ constexpr std::string_view kPrevious = "previous bytes";
 // What the hex-text road made of the file.
 struct HexRoad {
     std::u16string storedName;
-    bool marker = false;       // the password matched and the payload begins with the marker
-    bool oddLength = false;    // SaveBin refused an odd count
-    bool badPair = false;      // SaveBin refused a pair that is not hex
+    bool marker = false;     // the password matched and the payload begins with the marker
+    bool oddLength = false;  // SaveBin refused an odd count
+    bool badPair = false;    // SaveBin refused a pair that is not hex
     std::optional<std::string> written;
 };
 
@@ -112,7 +112,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The hex-text road is slow (every round is a pass over the whole text): it runs when the
     // file got past the password, or has a name to compare.
-    const bool refusedEarly = written.outcome == Outcome::TooShort || written.outcome == Outcome::WrongPassword;
+    const bool refusedEarly =
+        written.outcome == Outcome::TooShort || written.outcome == Outcome::WrongPassword;
     if (refusedEarly && !opened.storedName) {
         CheckNoStrayFiles();
         return 0;

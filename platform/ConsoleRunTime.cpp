@@ -15,14 +15,19 @@ bool ConsoleRunTime::MsgBox(const std::u16string& prompt, Buttons,
     return true;  // no one to ask: OK, or Yes, the default button
 }
 
-std::optional<std::u16string> ConsoleRunTime::InputBox(const std::u16string& prompt, const std::u16string& title,
+std::optional<std::u16string> ConsoleRunTime::InputBox(const std::u16string& prompt,
+                                                       const std::u16string& title,
                                                        const std::u16string& defaultAnswer) {
     std::cerr << ToUtf8(title) << ": " << ToUtf8(prompt) << " [" << ToUtf8(defaultAnswer) << "]\n";
     return defaultAnswer;
 }
 
-double ConsoleRunTime::Rnd() { return std::uniform_real_distribution<double>(0.0, 1.0)(generator_); }
+double ConsoleRunTime::Rnd() {
+    return std::uniform_real_distribution<double>(0.0, 1.0)(generator_);
+}
 
-std::u16string ConsoleRunTime::ProgramFolder() { return FromUtf8(ExecutableFolder().string()); }
+std::u16string ConsoleRunTime::ProgramFolder() {
+    return FromUtf8(ExecutableFolder().string());
+}
 
 }  // namespace angoka

@@ -13,7 +13,7 @@ bool FakeRunTime::MsgBox(const std::u16string& prompt, Buttons buttons,
 }
 
 std::optional<std::u16string> FakeRunTime::InputBox(const std::u16string& prompt, const std::u16string& title,
-                                                     const std::u16string& defaultAnswer) {
+                                                    const std::u16string& defaultAnswer) {
     inputs.push_back({prompt, title, defaultAnswer});
     if (onInput) onInput(inputs.back());
     if (inputAnswers.empty()) return defaultAnswer;

@@ -25,9 +25,9 @@ public:
     };
 
     // Scripts, consumed front first.
-    std::deque<bool> yesNoAnswers;                        // default when empty: Yes
-    std::deque<std::optional<std::u16string>> inputAnswers;  // default when empty: the default answer
-    std::deque<double> draws;                              // default when empty: 0.5
+    std::deque<bool> yesNoAnswers;                            // default when empty: Yes
+    std::deque<std::optional<std::u16string>> inputAnswers;   // default when empty: the default answer
+    std::deque<double> draws;                                 // default when empty: 0.5
     std::deque<std::optional<std::u16string>> dialogAnswers;  // default when empty: cancelled
 
     // What happened.

@@ -7,7 +7,8 @@ std::string ToUtf8(std::u16string_view text) {
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
         char32_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
             c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
         } else if (c >= 0xD800 && c <= 0xDFFF) {
             c = 0xFFFD;  // a lone surrogate
@@ -41,9 +42,15 @@ std::u16string FromUtf8(std::string_view text) {
         char32_t c = extra == 0 ? b : extra == 1 ? (b & 0x1F) : extra == 2 ? (b & 0x0F) : (b & 0x07);
         bool ok = extra >= 0;
         for (int k = 1; ok && k <= extra; ++k) {
-            if (i + k >= text.size()) { ok = false; break; }
+            if (i + k >= text.size()) {
+                ok = false;
+                break;
+            }
             const auto t = static_cast<unsigned char>(text[i + k]);
-            if ((t & 0xC0) != 0x80) { ok = false; break; }
+            if ((t & 0xC0) != 0x80) {
+                ok = false;
+                break;
+            }
             c = (c << 6) | (t & 0x3F);
         }
         const char32_t minimum[] = {0, 0x80, 0x800, 0x10000};

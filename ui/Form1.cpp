@@ -278,12 +278,11 @@ void Form1::ExtractBmp(const std::u16string& source, const std::u16string& stem)
     if (closing_) return;
     if (!answer) return LeaveBusy();  // cancelled: nothing is written
     const std::u16string output = stem + *answer;
-    Write(
-        source, output,
-        [from = path, to = PathFromText(output)](const Progress& progress, const OutputOptions& options) {
-            return angoka::ExtractBmp(from, to, progress, options);
-        },
-        {});
+    Write(source, output,
+          [from = path, to = PathFromText(output)](const Progress& progress, const OutputOptions& options) {
+              return angoka::ExtractBmp(from, to, progress, options);
+          },
+          {});
 }
 
 void Form1::Write(const std::u16string& source, const std::u16string& output, WriteJob job,
@@ -291,15 +290,13 @@ void Form1::Write(const std::u16string& source, const std::u16string& output, Wr
     const std::optional<bool> replace = ReplaceConsent(output);
     if (closing_) return;
     if (!replace) return LeaveBusy();  // the user keeps the file: the run ends quietly
-    driver_->Start(
-        [job = std::move(job), options = WriteOptions(*replace)](const Progress& progress) {
-            return job(progress, options);
-        },
-        [this, source, output, doneMessage](const Result& result) {
-            // The consent was for the file that was there; the next run asks afresh.
-            if (result.ok() && replaceAgreed_ == output) replaceAgreed_.reset();
-            EndRun(result, source, output, doneMessage);
-        });
+    driver_->Start([job = std::move(job), options = WriteOptions(*replace)](
+                       const Progress& progress) { return job(progress, options); },
+                   [this, source, output, doneMessage](const Result& result) {
+                       // The consent was for the file that was there; the next run asks afresh.
+                       if (result.ok() && replaceAgreed_ == output) replaceAgreed_.reset();
+                       EndRun(result, source, output, doneMessage);
+                   });
 }
 
 std::optional<bool> Form1::ReplaceConsent(const std::u16string& output) {

@@ -74,8 +74,8 @@ UpDown::UpDown(int minimum, int maximum, int value, QWidget* parent)
     static const bool accessible = (QAccessible::installFactory(UpDownAccessibleFactory), true);
     (void)accessible;
     setFocusPolicy(Qt::StrongFocus);
-    for (auto [button, name, spoken, step] : {std::tuple{up_, "up", "1つ増やす", 1},
-                                               std::tuple{down_, "down", "1つ減らす", -1}}) {
+    for (auto [button, name, spoken, step] :
+         {std::tuple{up_, "up", "1つ増やす", 1}, std::tuple{down_, "down", "1つ減らす", -1}}) {
         button->setObjectName(QString::fromLatin1(name));
         button->setAccessibleName(QString::fromUtf8(spoken));
         button->setIconSize(QSize(7, 4));

@@ -70,8 +70,8 @@ void TestOne(Context& context, const FileJob& job) {
     const Result checked = StreamQivg(*opened, -1, context.ProgressFor(job), &bytes);
     context.Finish(job, checked);
     if (checked.ok() && !context.options.quiet) {
-        WriteText(context.console.out,
-                  TestedLine(Shown(job.input.native()), Shown(ToUtf8(opened->storedName.value_or(u""))), bytes));
+        WriteText(context.console.out, TestedLine(Shown(job.input.native()),
+                                                  Shown(ToUtf8(opened->storedName.value_or(u""))), bytes));
     }
 }
 

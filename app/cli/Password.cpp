@@ -17,8 +17,8 @@ namespace angoka::cli {
 namespace {
 
 RunError FileFailure(const std::string& name, int error) {
-    return {kExitFailure, Shown(name) + ": " + ToUtf8(OutcomeText(Outcome::IoError)) + "。" + ToUtf8(kReasonLabel) +
-                              ToUtf8(ReasonText(SystemError(error)))};
+    return {kExitFailure, Shown(name) + ": " + ToUtf8(OutcomeText(Outcome::IoError)) + "。" +
+                              ToUtf8(kReasonLabel) + ToUtf8(ReasonText(SystemError(error)))};
 }
 
 // Reads from `fd` until the first line end or the end; the rest is never needed.

@@ -55,7 +55,8 @@ int Encrypt(const std::filesystem::path& source, const std::filesystem::path& de
     output.durable = sync;
     output.flushNew = sync;  // the output is always new: the bench removes it first
     const std::u16string name = FromUtf8(source.filename().string());
-    return Report("encrypt", EncryptFile({source, destination, Password(), name, kInKey, RandomKeys()}, {}, output));
+    return Report("encrypt",
+                  EncryptFile({source, destination, Password(), name, kInKey, RandomKeys()}, {}, output));
 }
 
 int Decrypt(const std::filesystem::path& source, const std::filesystem::path& destination, bool sync) {

@@ -103,7 +103,9 @@ TEST_F(EncryptDecrypt, UnsafeStoredNameFallsBackToTheFileWithoutQivg) {
 // Names come from folders and from files, not from the user: printed as they are, an escape
 // sequence in one would act on the user's terminal.
 TEST_F(EncryptDecrypt, NamesReachTheTerminalWithoutTheirControlCharacters) {
-    const fs::path odd = dir_ / "in" / "a\x1b[2J\xC2\x9B" "1mb.qivg";
+    const fs::path odd = dir_ / "in" /
+                         "a\x1b[2J\xC2\x9B"
+                         "1mb.qivg";
     const std::string shown = S(dir_ / "in" / "a?[2J?1mb.qivg");
     EncryptWithEngine(dir_ / "in" / "a.txt", odd, u"pw", u"x\x07y\x1b]0;t\x7Fz");
 
@@ -123,8 +125,9 @@ TEST_F(EncryptDecrypt, ExistingOutputNeedsForce) {
     const std::string first = ReadBytes(dir_ / "in" / "a.txt.qivg");
     const CliRun refused = Run({"encrypt", S(dir_ / "in" / "a.txt")});
     EXPECT_EQ(refused.status, 1);
-    EXPECT_EQ(refused.err, "qivg: " + S(dir_ / "in" / "a.txt.qivg") +
-                               ": 出力先のファイルが既に存在するため書き込めませんでした (-f で置き換えます)\n");
+    EXPECT_EQ(refused.err,
+              "qivg: " + S(dir_ / "in" / "a.txt.qivg") +
+                  ": 出力先のファイルが既に存在するため書き込めませんでした (-f で置き換えます)\n");
     EXPECT_EQ(ReadBytes(dir_ / "in" / "a.txt.qivg"), first);
 
     EXPECT_EQ(Run({"encrypt", "-f", S(dir_ / "in" / "a.txt")}).status, 0);

@@ -10,8 +10,10 @@ namespace {
 using namespace angoka::testing;
 
 constexpr char kHeader[] =
-    "424D7658020000000000760000002800000080020000E0010000010004000000000000580200CE0E0000C40E0000000000000000000000"
-    "000000FFFFFF005B001D00F9BF2C000000110000000400000000000000000000000000000000000000A000AA7F000000009C005B0058005B"
+    "424D7658020000000000760000002800000080020000E0010000010004000000000000580200CE0E0000C40E0000000000000000"
+    "000000"
+    "000000FFFFFF005B001D00F9BF2C000000110000000400000000000000000000000000000000000000A000AA7F000000009C005B"
+    "0058005B"
     "00B800A87F0000";
 
 std::string HeaderBytes() {
@@ -42,8 +44,8 @@ TEST(BmpCodec, ExtractDropsTheFirst118BytesWhateverTheyAre) {
         std::size_t size;
         Outcome expected;
     };
-    const Case cases[] = {{0, Outcome::BmpTooShort},   {1, Outcome::BmpTooShort}, {117, Outcome::BmpTooShort},
-                          {118, Outcome::Ok},          {119, Outcome::Ok},        {5000, Outcome::Ok}};
+    const Case cases[] = {{0, Outcome::BmpTooShort}, {1, Outcome::BmpTooShort}, {117, Outcome::BmpTooShort},
+                          {118, Outcome::Ok},        {119, Outcome::Ok},        {5000, Outcome::Ok}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.size);
         ScratchFolder folder;
@@ -51,7 +53,8 @@ TEST(BmpCodec, ExtractDropsTheFirst118BytesWhateverTheyAre) {
         const std::string source = RandomBytes(c.size, static_cast<std::uint32_t>(c.size) + 9);
         WriteBytes(folder / "in.bmp", source);
         WriteBytes(folder / "out.jpg", "previous");
-        EXPECT_EQ(ExtractBmp(folder / "in.bmp", folder / "out.jpg", {}, {.replace = true}).outcome, c.expected);
+        EXPECT_EQ(ExtractBmp(folder / "in.bmp", folder / "out.jpg", {}, {.replace = true}).outcome,
+                  c.expected);
         EXPECT_EQ(ReadBytes(folder / "out.jpg"), c.expected == Outcome::Ok ? source.substr(118) : "previous");
         EXPECT_EQ(folder.Names(), (std::set<std::string>{"in.bmp", "out.jpg"}));
     }
@@ -69,7 +72,8 @@ TEST(BmpCodec, ANewOutputTakesTheSourcesPermissionBits) {
     ASSERT_EQ(ExtractBmp(folder / "photo.bmp", folder / "back.jpg").outcome, Outcome::Ok);
     EXPECT_EQ(fs::status(folder / "back.jpg").permissions(), fs::perms(0640));
 
-    ASSERT_EQ(ExtractBmp(folder / "photo.bmp", folder / "chosen.jpg", {}, {.newFileMode = 0604}).outcome, Outcome::Ok);
+    ASSERT_EQ(ExtractBmp(folder / "photo.bmp", folder / "chosen.jpg", {}, {.newFileMode = 0604}).outcome,
+              Outcome::Ok);
     EXPECT_EQ(fs::status(folder / "chosen.jpg").permissions(), fs::perms(0604));
 }
 

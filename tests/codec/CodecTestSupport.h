@@ -50,7 +50,8 @@ public:
     // The names in the folder, to show that nothing (no temporary file either) was left behind.
     std::set<std::string> Names() const {
         std::set<std::string> names;
-        for (const auto& entry : fs::directory_iterator(path_)) names.insert(entry.path().filename().string());
+        for (const auto& entry : fs::directory_iterator(path_))
+            names.insert(entry.path().filename().string());
         return names;
     }
 
@@ -58,8 +59,12 @@ private:
     fs::path path_;
 };
 
-inline std::string ReadBytes(const fs::path& path) { return ReadWholeFile(path); }
-inline void WriteBytes(const fs::path& path, const std::string& bytes) { WriteWholeFile(path, bytes); }
+inline std::string ReadBytes(const fs::path& path) {
+    return ReadWholeFile(path);
+}
+inline void WriteBytes(const fs::path& path, const std::string& bytes) {
+    WriteWholeFile(path, bytes);
+}
 
 // Deterministic bytes of every value.
 inline std::string RandomBytes(std::size_t size, std::uint32_t seed = 1) {
@@ -91,9 +96,9 @@ inline std::vector<RoundKey> KeysFromScript(const std::deque<double>& draws, int
 inline constexpr char16_t kMarker[] = u"CFEC2EC5CF3FADE6";
 
 // Encrypts through the cipher object, the way the window's run does it.
-inline void HexRoadEncrypt(const fs::path& source, const fs::path& destination, const std::u16string& password,
-                           const std::u16string& baseName, std::int32_t inKey, int n,
-                           const std::deque<double>& draws) {
+inline void HexRoadEncrypt(const fs::path& source, const fs::path& destination,
+                           const std::u16string& password, const std::u16string& baseName, std::int32_t inKey,
+                           int n, const std::deque<double>& draws) {
     FakeRunTime services;
     services.draws = draws;
     BinAngsDL cipher(services);
@@ -115,8 +120,8 @@ struct HexRoadDecrypted {
 };
 
 // Decrypts through the cipher object and returns the content's bytes.
-inline HexRoadDecrypted HexRoadDecrypt(const fs::path& source, const std::u16string& password, std::int32_t inKey,
-                                       int n) {
+inline HexRoadDecrypted HexRoadDecrypt(const fs::path& source, const std::u16string& password,
+                                       std::int32_t inKey, int n) {
     FakeRunTime services;
     BinAngsDL cipher(services);
     cipher.InKey(inKey);
@@ -130,7 +135,8 @@ inline HexRoadDecrypted HexRoadDecrypt(const fs::path& source, const std::u16str
     result.storedName = cipher.FileName();
     if (work == u"Error" || work.substr(0, 16) != kMarker) return result;
     std::string bytes;
-    if (HexToBytes(std::u16string_view(work).substr(16), bytes).status != HexDecodeResult::Status::Ok) return result;
+    if (HexToBytes(std::u16string_view(work).substr(16), bytes).status != HexDecodeResult::Status::Ok)
+        return result;
     result.content = bytes;
     return result;
 }

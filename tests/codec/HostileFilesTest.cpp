@@ -123,7 +123,8 @@ TEST(HostileFiles, AHugeFileIsJudgedOnItsFirstBytes) {
         {"garbage", RandomBytes(64 * 1024, 9), Outcome::WrongPassword},
         {"name line without end", CraftQivg("pw\r\n" + std::string(100, 'n'), 3, 2), Outcome::NotQivg},
         {"no marker", CraftQivg("pw\r\nn\r\n" + content, 3, 2), Outcome::NotQivg},
-        {"marker, then the hole", CraftQivg("pw\r\nn\r\nCFEC2EC5CF3FADE6" + content, 3, 2), Outcome::Truncated},
+        {"marker, then the hole", CraftQivg("pw\r\nn\r\nCFEC2EC5CF3FADE6" + content, 3, 2),
+         Outcome::Truncated},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);

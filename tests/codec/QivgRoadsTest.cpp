@@ -20,10 +20,13 @@ struct RoadCase {
     std::u16string baseName;
 };
 
-void PrintTo(const RoadCase& c, std::ostream* os) { *os << c.label; }
+void PrintTo(const RoadCase& c, std::ostream* os) {
+    *os << c.label;
+}
 
 // The source size whose encrypted file is `fileSize` bytes (or one byte less, by parity).
-std::size_t SourceSizeForFile(std::size_t fileSize, const std::u16string& password, const std::u16string& name, int n) {
+std::size_t SourceSizeForFile(std::size_t fileSize, const std::u16string& password,
+                              const std::u16string& name, int n) {
     return (fileSize - ToNarrow(password).size() - ToNarrow(name).size() - n - 25) / 2;
 }
 
@@ -39,7 +42,8 @@ const std::vector<RoadCase>& RoadCases() {
         {"chunk_plus_one", kChunkSize + 1, INT32_MAX, 1, u"password", u"big.bin"},
         {"file_of_one_chunk_n1", SourceSizeForFile(kChunkSize, u"pw", u"f.bin", 1), -10, 1, u"pw", u"f.bin"},
         {"file_of_one_chunk_n2", SourceSizeForFile(kChunkSize, u"pw", u"f.bin", 2), 10, 2, u"pw", u"f.bin"},
-        {"file_of_two_chunks", SourceSizeForFile(2 * kChunkSize + 1, u"pw", u"f.bin", 2), -1, 2, u"pw", u"f.bin"},
+        {"file_of_two_chunks", SourceSizeForFile(2 * kChunkSize + 1, u"pw", u"f.bin", 2), -1, 2, u"pw",
+         u"f.bin"},
     };
     return cases;
 }
@@ -64,7 +68,8 @@ TEST_P(QivgRoads, SameBytesAndEachDecryptsTheOther) {
 
     const std::string expected = ReadBytes(byHexRoad);
     const std::string actual = ReadBytes(byCodec);
-    ASSERT_EQ(actual.size(), ToNarrow(c.password).size() + ToNarrow(c.baseName).size() + 2 * c.sourceSize + c.n + 25);
+    ASSERT_EQ(actual.size(),
+              ToNarrow(c.password).size() + ToNarrow(c.baseName).size() + 2 * c.sourceSize + c.n + 25);
     if (actual != expected) {
         std::size_t at = 0;
         while (at < expected.size() && actual[at] == expected[at]) ++at;

@@ -199,7 +199,8 @@ TEST(AtomicFileTest, WriteFailingPartWayKeepsTheOldFile) {
     TempFolder folder;
     WriteFile(folder / "dest.bin", "old");
     int calls = 0;
-    const decltype(WriteOptions::writer) failing = [&calls](int fd, const void* data, std::size_t size) -> ssize_t {
+    const decltype(WriteOptions::writer) failing = [&calls](int fd, const void* data,
+                                                            std::size_t size) -> ssize_t {
         if (++calls == 1) return ::write(fd, data, size / 2);  // a short write first
         errno = ENOSPC;
         return -1;

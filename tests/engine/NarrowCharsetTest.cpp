@@ -68,7 +68,7 @@ TEST(NarrowCharset, WholeOnlyWhenNoByteWasReplaced) {
         {"a?b", true},
         {"\x83\x5c?", true},  // ソ, whose second byte is the code of "\\"
         {"\x88\xC3\x8D\x86", true},
-        {"a\x81", false},  // a first byte with no second
+        {"a\x81", false},     // a first byte with no second
         {"\x85\x40", false},  // a double-byte code no character uses
         {"?\xff", false},
         {"\x80", false},

@@ -82,8 +82,9 @@ TEST_F(BmpPane, WrapOfAFileNamedBmpReplacesItWhenTheUserAgrees) {
     WriteFile(In("pic.bmp"), "raw");
     services.yesNoAnswers = {true};
     Start(In("pic.bmp"), true);
-    EXPECT_EQ(Prompts(), (std::vector<std::u16string>{U(In("pic.bmp")) + u"は既に存在します。置き換えますか？",
-                                                      U(In("pic.bmp")) + u"に出力完了"}));
+    EXPECT_EQ(Prompts(),
+              (std::vector<std::u16string>{U(In("pic.bmp")) + u"は既に存在します。置き換えますか？",
+                                           U(In("pic.bmp")) + u"に出力完了"}));
     EXPECT_EQ(ReadFile(In("pic.bmp")), Header() + "raw");
 }
 

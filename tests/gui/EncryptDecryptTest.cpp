@@ -362,7 +362,8 @@ TEST_F(EncryptDecrypt, ARightPasswordUnderOtherNumbersIsOfferedThem) {
     Encrypt(In("a.txt"), In("a.qivg"));
     std::filesystem::remove(In("a.txt"));
 
-    const std::u16string offer = u"内部変化数 -3、暗号化回数 4 ならパスワードが一致します。この設定で復号しますか？";
+    const std::u16string offer =
+        u"内部変化数 -3、暗号化回数 4 ならパスワードが一致します。この設定で復号しますか？";
     const std::u16string asked = u"元のファイル名a.txtを検出しました。適応しますか？";
     struct Case {
         const char* name;

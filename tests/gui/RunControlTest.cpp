@@ -35,7 +35,9 @@ protected:
         SetText("Text1_1", In("out/big.qivg"));
         SetText("Text2", std::u16string(u"pw"));
     }
-    std::u16string ReplaceBigQuestion() const { return U(In("out/big.qivg")) + u"は既に存在します。置き換えますか？"; }
+    std::u16string ReplaceBigQuestion() const {
+        return U(In("out/big.qivg")) + u"は既に存在します。置き換えますか？";
+    }
     void StartHeldRun(const char* button) {
         Click(button);
         ASSERT_TRUE(QTest::qWaitFor([this] { return writerEntered.load(); }, 30000));
