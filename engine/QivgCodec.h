@@ -93,7 +93,9 @@ Result StreamQivg(const OpenedQivg& opened, int fd, const Progress& progress = {
                   std::uint64_t* contentBytes = nullptr);
 
 // A stored name that can be used as a file name in a chosen folder: not empty, no "/" or "\\",
-// not "." or "..", no control characters, and no longer than a file name may be (255 bytes).
+// no control characters, no longer than a file name may be (255 bytes), and nothing a user
+// would not see or a program would take for something else: no leading "." (a hidden file,
+// "." and ".." among them) or "-" (an option), no leading or trailing space, no trailing ".".
 bool IsSafeFileName(const std::u16string& name);
 // C0 and C1 controls and DEL: never in a safe name, never sent to a terminal as they are.
 constexpr bool IsControlCharacter(char16_t c) {

@@ -232,8 +232,16 @@ FoundSettings FindSettings(const std::filesystem::path& path, std::u16string_vie
     return found;
 }
 
+Outcome MismatchOutcome(const FoundSettings& found) {
+    return found.result.ok() && !found.qivgShape ? Outcome::NotQivg : Outcome::WrongPassword;
+}
+
 bool IsSafeFileName(const std::u16string& name) {
-    if (name.empty() || name == u"." || name == u".." || ToUtf8(name).size() > 255) return false;
+    if (name.empty() || ToUtf8(name).size() > 255) return false;
+    const auto space = [](char16_t c) { return c == u' ' || c == u'\u3000'; };
+    if (name.front() == u'.' || name.front() == u'-' || space(name.front()) || space(name.back()) ||
+        name.back() == u'.')
+        return false;
     for (char16_t c : name) {
         if (c == u'/' || c == u'\\' || IsControlCharacter(c)) return false;
     }

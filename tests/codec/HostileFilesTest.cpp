@@ -79,7 +79,7 @@ TEST(HostileNames, DoubleByteCharactersAreJudgedWhole) {
     } cases[] = {
         {"\x83\x5c.txt", u"ソ.txt"},  // second byte 0x5C, "\"
         {"\x95\x5c", u"表"},
-        {"\x81\x40", u"\u3000"},  // the ideographic space
+        {"x\x81\x40x", u"x\u3000x"},  // the ideographic space
     };
     for (const auto& c : cases) {
         WriteBytes(folder / "x.qivg", FileWithName(c.bytes));
