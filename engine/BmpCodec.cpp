@@ -91,4 +91,16 @@ Result CheckBmpToExtract(const std::filesystem::path& source) {
     return OpenAtLeast(in, source, kBmpHeaderSize, Outcome::BmpTooShort);
 }
 
+bool BeginsWithBmpHeader(const std::filesystem::path& source) {
+    try {
+        SourceFile in;
+        if (!in.Open(source).ok() || in.size() < kBmpHeaderSize) return false;
+        std::array<std::uint8_t, kBmpHeaderSize> head{};
+        in.ReadAt(0, head.data(), head.size());
+        return head == BmpHeader();
+    } catch (const FileError&) {
+        return false;
+    }
+}
+
 }  // namespace angoka

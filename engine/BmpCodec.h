@@ -26,6 +26,9 @@ Result WrapBmp(const std::filesystem::path& source, const std::filesystem::path&
 // IoError, Cancelled.
 Result ExtractBmp(const std::filesystem::path& source, const std::filesystem::path& destination,
                   const Progress& progress = {}, const OutputOptions& output = {});
+// Whether the file begins with the 118 bytes that WrapBmp puts in front (false when it cannot
+// be read): a wrapped file, whose content `ExtractBmp` takes out.
+bool BeginsWithBmpHeader(const std::filesystem::path& source);
 // What ExtractBmp refuses about its source before anything is written: Ok, SourceMissing,
 // BmpTooShort or IoError. The window asks for the extension only when this is Ok.
 Result CheckBmpToExtract(const std::filesystem::path& source);

@@ -28,6 +28,7 @@ enum class Outcome {
     NoStem,              // BMP: the path has no "."
     EmptyPassword,       // encrypt: no password
     UnstorablePassword,  // encrypt: a character with no narrow form, or a CR or LF
+    PasswordTooLong,     // encrypt: more characters than kPasswordLimit
     UnstorableName,      // encrypt: a stored name with a CR or LF, or too long to be read back
     TooFewRounds,        // encrypt: fewer than the envelope's three round keys
     CharsetUnavailable,  // the system cannot convert to or from the narrow character set

@@ -35,6 +35,8 @@ std::u16string OutcomeText(Outcome outcome) {
             return kEnterPassword;
         case Outcome::UnstorablePassword:
             return kPasswordNotNarrow;
+        case Outcome::PasswordTooLong:
+            return kPasswordTooLong;
         case Outcome::UnstorableName:
             return kNameNotStorable;
         case Outcome::TooFewRounds:

@@ -26,6 +26,7 @@ inline constexpr char16_t kEnterPassword[] = u"パスワードを入力してく
 inline constexpr char16_t kDecryptFailed[] = u"復号に失敗しました";
 inline constexpr char16_t kNotQivg[] = u"正しいqivg形式ファイルではありませんでした";
 inline constexpr char16_t kPasswordNotNarrow[] = u"パスワードに使えない文字が含まれています";
+inline constexpr char16_t kPasswordTooLong[] = u"パスワードが長すぎます (1024 文字まで)";
 inline constexpr char16_t kNameNotStorable[] =
     u"保存するファイル名に使えない文字が含まれているか、名前が長すぎます";
 inline constexpr char16_t kTooFewRounds[] = u"暗号化回数が正しくありません";
@@ -41,6 +42,8 @@ inline constexpr char16_t kDestinationIsFolder[] = u"出力先がフォルダの
 inline constexpr char16_t kDestinationExists[] = u"出力先のファイルが既に存在するため書き込めませんでした";
 inline constexpr char16_t kDestinationNotFile[] = u"出力先が通常のファイルではないため書き込めませんでした";
 inline constexpr char16_t kFileFailed[] = u"ファイルの読み書きに失敗しました";
+// A run never writes over the file it reads.
+inline constexpr char16_t kOutputIsSource[] = u"出力先が元ファイルと同じファイルのため書き込めませんでした";
 inline constexpr char16_t kReasonLabel[] = u"理由: ";
 
 // The headline for an outcome: what went wrong, without the path. Ok has none; SourceMissing

@@ -19,8 +19,8 @@ int Pick(double u, int count) {
 
 RoundKey DrawRoundKey(RunTime& services) {
     RoundKey key;
-    key.offset = Pick(services.Rnd(), 14);
-    key.decoy = Pick(services.Rnd(), 15);
+    key.offset = Pick(services.Rnd(), kOffsetValues);
+    key.decoy = Pick(services.Rnd(), kDecoyValues);
     return key;
 }
 

@@ -30,8 +30,12 @@ struct EncryptRequest {
     std::vector<RoundKey> rounds;
 };
 
-// A password that a .qivg file can hold and give back: Ok, EmptyPassword, or UnstorablePassword
-// (a character with no narrow form, a CR or an LF).
+// The longest password, in UTF-16 units, that encryption stores and the open step looks for
+// when it judges a file under a password it does not know (see FoundSettings::qivgShape).
+inline constexpr std::size_t kPasswordLimit = 1024;
+
+// A password that a .qivg file can hold and give back: Ok, EmptyPassword, UnstorablePassword
+// (a character with no narrow form, a CR or an LF) or PasswordTooLong (over kPasswordLimit).
 Outcome CheckPassword(std::u16string_view password);
 // A stored name that a .qivg file can hold and give back: Ok, UnstorableName (a CR or LF, or
 // longer than a reader accepts) or CharsetUnavailable.
@@ -113,10 +117,27 @@ struct QivgSettings {
 // format marker follows, n ascending, then InKey by distance from 0 (0, -1, 1, -2, ...).
 // Reads the file's first bytes once, never the whole file. `result` is Ok, SourceMissing,
 // CharsetUnavailable or IoError.
+//
+// A setting is left out when the password is only the end of one stored under fewer rounds.
+// Undoing more rounds than a file was made with takes the first characters of its password
+// line for round keys, and for some InKey the shifts cancel: the file then opens, content and
+// all, under any ending part of the real password. So a setting is kept only if no setting
+// with fewer rounds gives a password line that ends with `password` after at least one
+// character a user could have typed, with every round's decoy and offset in the ranges that
+// encryption draws from. The real password is refused too when such a line comes about by
+// chance (about one file in ten): the user then sees a wrong password, never the content.
 struct FoundSettings {
     Result result;
     std::vector<QivgSettings> settings;
+    // Whether some setting (InKey modulo 16, n from 1 to 30) gives an envelope whose payload
+    // begins with the format marker, whatever its password: false for a file that is no .qivg
+    // file at all.
+    bool qivgShape = false;
 };
 FoundSettings FindSettings(const std::filesystem::path& source, std::u16string_view password);
+
+// What a password mismatch is reported as, given what the finder saw in the same file:
+// NotQivg when the file has the shape of a .qivg file under no setting, else WrongPassword.
+Outcome MismatchOutcome(const FoundSettings& found);
 
 }  // namespace angoka

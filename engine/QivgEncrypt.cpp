@@ -85,6 +85,7 @@ private:
 
 Outcome CheckPassword(std::u16string_view password) {
     if (password.empty()) return Outcome::EmptyPassword;
+    if (password.size() > kPasswordLimit) return Outcome::PasswordTooLong;
     try {
         if (password.find(u'\n') != std::u16string_view::npos || !IsStorablePassword(password)) {
             return Outcome::UnstorablePassword;

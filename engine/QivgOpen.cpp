@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,11 @@ constexpr std::size_t kHeadChunk = 64 * 1024;
 // Payload bytes (line ends included) read to find its first characters: the marker, or "Error".
 constexpr std::size_t kPayloadHeadLimit = 64 * 1024;
 constexpr std::size_t kPayloadHead = kFormatMarker.size() + 1;
+// The longest password line of a password nobody typed here: kPasswordLimit characters of up
+// to two bytes each.
+constexpr std::size_t kPasswordLineLimit = 2 * kPasswordLimit;
+// The settings a user can choose: InKey only counts modulo 16.
+constexpr std::int32_t kMaxRounds = 30, kMaxInKey = 10;
 
 // The bytes the open step reads: the file itself, or a prefix of it held in memory.
 struct HeadSource {
@@ -32,13 +38,26 @@ struct HeadSource {
     std::function<std::size_t(std::uint64_t offset, std::uint8_t* data, std::size_t size)> read;
 };
 
+// Undoes one header byte: the round's offset is the low nibble of the byte once the later
+// rounds are undone. Returns whether the round's decoy and offset are ones a round draws.
+bool UndoHeaderByte(std::uint8_t byte, std::int32_t inKey, int& shift) {
+    const std::uint8_t key = ShiftNibbles(byte, shift);
+    shift = Mod16(shift + DecryptShift(key & 15, inKey));
+    return IsDrawnKey(key);
+}
+
+// Judges one setting. With `anyPassword`, any password line that a password can be counts as
+// matching (up to kPasswordLineLimit bytes of whole characters, none of them a control
+// character): the file's shape alone is judged.
 class Opener {
 public:
-    Opener(const DecryptRequest& request, const HeadSource& source, const Progress& progress)
+    Opener(const DecryptRequest& request, const HeadSource& source, const Progress& progress,
+           bool anyPassword = false)
         : request_(request),
           source_(source),
           progress_(progress),
-          passwordLimit_(2 * request.password.size() + 1),
+          anyPassword_(anyPassword),
+          passwordLimit_(anyPassword ? kPasswordLineLimit : 2 * request.password.size() + 1),
           reader_(std::max(kNameLimit, passwordLimit_ + 1)) {}
 
     // TooShort, WrongPassword, ErrorPayload, NotQivg, Truncated, Cancelled or Ok. Throws
@@ -67,10 +86,7 @@ private:
             const std::size_t got =
                 source_.read(offset, chunk.data(), std::min<std::uint64_t>(chunk.size(), rounds - offset));
             if (got == 0) break;
-            for (std::size_t i = 0; i < got; ++i) {
-                const int roundOffset = ShiftNibbles(chunk[i], shift_) & 15;
-                shift_ = Mod16(shift_ + DecryptShift(roundOffset, request_.inKey));
-            }
+            for (std::size_t i = 0; i < got; ++i) UndoHeaderByte(chunk[i], request_.inKey, shift_);
             offset += got;
         }
         return true;
@@ -109,8 +125,11 @@ private:
         return reader_.HeaderLines() == 1 && (reader_.NameTooLong() || reader_.Name().size() > kNameLimit);
     }
     bool PasswordMatches() const {
-        return !reader_.PasswordTooLong() && reader_.Password().size() <= passwordLimit_ &&
-               FromNarrow(reader_.Password()) == request_.password;
+        if (reader_.PasswordTooLong() || reader_.Password().size() > passwordLimit_) return false;
+        if (!anyPassword_) return FromNarrow(reader_.Password()) == request_.password;
+        const std::u16string password = FromNarrow(reader_.Password());
+        return IsWholeNarrow(reader_.Password()) &&
+               std::none_of(password.begin(), password.end(), IsControlCharacter);
     }
 
     Outcome Judge(std::uint64_t start) {
@@ -144,6 +163,7 @@ private:
     const DecryptRequest& request_;
     const HeadSource& source_;
     const Progress& progress_;
+    const bool anyPassword_;
     const std::size_t passwordLimit_;
     EnvelopeReader reader_;
     int shift_ = 0;
@@ -165,6 +185,110 @@ OpenedQivg Failed(const DecryptRequest& request, Result result) {
     opened.request = request;
     opened.result = std::move(result);
     return opened;
+}
+
+// The file's first bytes, read once, for judging every setting: enough for the largest header,
+// the two lines at their limits and the marker after a line end or two.
+class Prefix {
+public:
+    Prefix(const SourceFile& file, std::size_t passwordSize) {
+        const std::uint64_t wanted = kMaxRounds + 3 + std::max(2 * passwordSize + 1, kPasswordLineLimit) + 2 +
+                                     kNameLimit + 2 + 2 * kPayloadHead;
+        bytes_.resize(static_cast<std::size_t>(std::min(wanted, file.size())));
+        bytes_.resize(file.ReadAt(0, bytes_.data(), bytes_.size()));
+        source_ = {bytes_.size(), [this](std::uint64_t offset, std::uint8_t* data, std::size_t size) {
+                       const std::size_t from =
+                           static_cast<std::size_t>(std::min<std::uint64_t>(offset, bytes_.size()));
+                       const std::size_t count = std::min(size, bytes_.size() - from);
+                       std::copy_n(bytes_.begin() + static_cast<std::ptrdiff_t>(from), count, data);
+                       return count;
+                   }};
+    }
+    Prefix(const Prefix&) = delete;
+    Prefix& operator=(const Prefix&) = delete;
+
+    const std::vector<std::uint8_t>& bytes() const { return bytes_; }
+    const HeadSource& source() const { return source_; }
+
+private:
+    std::vector<std::uint8_t> bytes_;
+    HeadSource source_;
+};
+
+// Every setting a user can choose, in the order the finder reports them: n ascending, then
+// InKey by distance from 0 (0, -1, 1, -2, ...).
+const std::vector<QivgSettings>& UserSettings() {
+    static const std::vector<QivgSettings> settings = [] {
+        std::vector<QivgSettings> all;
+        for (std::int32_t rounds = 1; rounds <= kMaxRounds; ++rounds) {
+            all.push_back({0, rounds});
+            for (std::int32_t distance = 1; distance <= kMaxInKey; ++distance) {
+                all.push_back({-distance, rounds});
+                all.push_back({distance, rounds});
+            }
+        }
+        return all;
+    }();
+    return settings;
+}
+
+// Within a prefix, the end of the prefix is not the file's: a marker is all that counts.
+bool HasMarker(Outcome outcome) {
+    return outcome == Outcome::Ok || outcome == Outcome::Truncated;
+}
+
+// A character that a user can have typed into a password: printable, with a CP932 form, and
+// none of those that no keyboard gives in practice (half-width katakana, private use, the
+// replacement character).
+bool IsTypedCharacter(char16_t c) {
+    const bool halfWidthKatakana = c >= 0xFF61 && c <= 0xFF9F;
+    const bool privateUse = c >= 0xE000 && c <= 0xF8FF;
+    return !IsControlCharacter(c) && !halfWidthKatakana && !privateUse && c != 0xFFFD;
+}
+
+// The password line of `bytes` under a setting, when every round's draws are ones a round
+// makes and the line ends within kPasswordLineLimit bytes.
+std::optional<std::string> DrawnPasswordLine(const std::vector<std::uint8_t>& bytes, QivgSettings setting) {
+    const std::size_t header = static_cast<std::size_t>(setting.rounds) + 3;
+    if (bytes.size() <= header) return std::nullopt;
+    int shift = 0;
+    for (std::size_t i = 0; i < header; ++i) {
+        if (!UndoHeaderByte(bytes[i], setting.inKey, shift)) return std::nullopt;
+    }
+    const std::size_t size = std::min(bytes.size() - header, kPasswordLineLimit + 1);
+    const std::size_t end = FindShifted(bytes.data() + header, size, kCR, shift);
+    if (end == size) return std::nullopt;
+    std::string line(reinterpret_cast<const char*>(bytes.data() + header), end);
+    ShiftAll(reinterpret_cast<std::uint8_t*>(line.data()), line.size(), shift);
+    return line;
+}
+
+// Whether `typed` is only the end of a password that the file holds under fewer rounds than
+// `rounds`: some such setting gives a line of typed characters followed by `typed`.
+bool EndsLongerPassword(const std::vector<std::uint8_t>& bytes, std::int32_t rounds,
+                        std::u16string_view typed) {
+    for (std::int32_t fewer = 1; fewer < rounds; ++fewer) {
+        for (std::int32_t inKey = 0; inKey < 16; ++inKey) {
+            const std::optional<std::string> line = DrawnPasswordLine(bytes, {inKey, fewer});
+            if (!line || !IsWholeNarrow(*line)) continue;
+            const std::u16string text = FromNarrow(*line);
+            if (text.size() <= typed.size() || !std::u16string_view(text).ends_with(typed)) continue;
+            const auto before = std::u16string_view(text).substr(0, text.size() - typed.size());
+            if (std::all_of(before.begin(), before.end(), IsTypedCharacter)) return true;
+        }
+    }
+    return false;
+}
+
+// Whether any setting gives the file the shape of a .qivg file, whatever its password.
+bool HasQivgShape(const std::filesystem::path& path, const Prefix& prefix) {
+    for (std::int32_t rounds = 1; rounds <= kMaxRounds; ++rounds) {
+        for (std::int32_t inKey = 0; inKey < 16; ++inKey) {
+            const DecryptRequest request{path, {}, inKey, rounds};
+            if (HasMarker(Opener(request, prefix.source(), {}, true).Run())) return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace
@@ -193,37 +317,18 @@ OpenedQivg OpenQivg(const DecryptRequest& request, const Progress& progress) {
 }
 
 FoundSettings FindSettings(const std::filesystem::path& path, std::u16string_view password) {
-    constexpr std::int32_t kMaxRounds = 30, kMaxInKey = 10;
     FoundSettings found;
     try {
         SourceFile file;
-        if (Result r = file.Open(path); !r.ok()) return {r, {}};
-        // Enough for the largest header, the two lines at their limits and the marker after a
-        // line end or two: one read, every setting judged on it.
-        const std::uint64_t wanted =
-            kMaxRounds + 3 + 2 * password.size() + 3 + kNameLimit + 2 + 2 * kPayloadHead;
-        std::vector<std::uint8_t> prefix(static_cast<std::size_t>(std::min(wanted, file.size())));
-        prefix.resize(file.ReadAt(0, prefix.data(), prefix.size()));
-        const HeadSource memory{
-            prefix.size(), [&prefix](std::uint64_t offset, std::uint8_t* data, std::size_t size) {
-                const std::size_t from =
-                    static_cast<std::size_t>(std::min<std::uint64_t>(offset, prefix.size()));
-                const std::size_t count = std::min(size, prefix.size() - from);
-                std::copy_n(prefix.begin() + static_cast<std::ptrdiff_t>(from), count, data);
-                return count;
-            }};
-        for (std::int32_t rounds = 1; rounds <= kMaxRounds; ++rounds) {
-            for (std::int32_t distance = 0; distance <= kMaxInKey; ++distance) {
-                for (const std::int32_t inKey : {-distance, distance}) {
-                    const DecryptRequest request{path, std::u16string(password), inKey, rounds};
-                    const Outcome outcome = Opener(request, memory, {}).Run();
-                    // The end of the prefix is not the file's: a marker is all that counts here.
-                    if (outcome == Outcome::Ok || outcome == Outcome::Truncated)
-                        found.settings.push_back({inKey, rounds});
-                    if (distance == 0) break;
-                }
-            }
+        if (Result r = file.Open(path); !r.ok()) return {r, {}, false};
+        const Prefix prefix(file, password.size());
+        for (const QivgSettings& setting : UserSettings()) {
+            const DecryptRequest request{path, std::u16string(password), setting.inKey, setting.rounds};
+            if (HasMarker(Opener(request, prefix.source(), {}).Run()) &&
+                !EndsLongerPassword(prefix.bytes(), setting.rounds, password))
+                found.settings.push_back(setting);
         }
+        found.qivgShape = !found.settings.empty() || HasQivgShape(path, prefix);
     } catch (const FileError& error) {
         found.result = IoFailure(error);
     } catch (const CharsetError&) {

@@ -19,6 +19,7 @@ int ExitStatusFor(Outcome outcome) {
         // Refused before anything is read: what the user typed cannot be used.
         case Outcome::EmptyPassword:
         case Outcome::UnstorablePassword:
+        case Outcome::PasswordTooLong:
         case Outcome::TooFewRounds:
             return kExitUsage;
         case Outcome::Cancelled:

@@ -77,6 +77,23 @@ TEST_P(QivgVector, DecryptsAsRecorded) {
     EXPECT_EQ(folder.Names(), std::set<std::string>{"out.bin"});
 }
 
+// What a mismatch is reported as: a file with the shape of a .qivg file under no setting is
+// no .qivg file, whatever password was typed; every other mismatch stays a wrong password.
+TEST(QivgVectors, AMismatchIsReportedAsTheReadmeSays) {
+    int mismatches = 0;
+    for (const VectorRow& row : VectorRows()) {
+        SCOPED_TRACE(row.id);
+        const OpenedQivg opened =
+            OpenQivg({VectorFolder() / row.qivg, FromUtf8(row.password), row.inKey, row.rounds});
+        if (opened.result.outcome != Outcome::WrongPassword) continue;
+        ++mismatches;
+        const FoundSettings found = FindSettings(VectorFolder() / row.qivg, FromUtf8(row.password));
+        ASSERT_TRUE(found.result.ok());
+        EXPECT_EQ(MismatchOutcome(found), ExpectedOutcome(ReportedOutcome(row)));
+    }
+    EXPECT_GE(mismatches, 5);
+}
+
 INSTANTIATE_TEST_SUITE_P(Rows, QivgVector, ::testing::ValuesIn(VectorRows()), VectorTestName);
 
 }  // namespace

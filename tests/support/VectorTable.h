@@ -57,6 +57,14 @@ inline const std::vector<VectorRow>& VectorRows() {
     return rows;
 }
 
+// The outcome that the window and qivg report for a row: `expected`, except that a wrong
+// password in a file that has the shape of a .qivg file under no setting at all is reported
+// as no .qivg file (the rows the README names).
+inline std::string ReportedOutcome(const VectorRow& row) {
+    const bool noQivgShape = row.id == "random_file" || row.id == "crafted_one_line_end";
+    return noQivgShape && row.expected == "wrong_password" ? "not_qivg" : row.expected;
+}
+
 // A row's id as a test name.
 inline std::string VectorTestName(const ::testing::TestParamInfo<VectorRow>& info) {
     std::string name = info.param.id;
