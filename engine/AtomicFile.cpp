@@ -47,9 +47,21 @@ std::filesystem::path ReadLink(const std::filesystem::path& link, const std::fil
     }
 }
 
+// The kernel's rule for following a link on an ordinary write (fs.protected_symlinks): in a
+// sticky, world-writable folder only a link of the caller's own or of the folder's owner.
+// Resolving links here, the policy must apply that rule itself: the kernel never sees them.
+void RefuseForeignLink(const std::filesystem::path& link, const struct stat& info,
+                       const std::filesystem::path& destination) {
+    struct stat folder {};
+    if (::stat(FolderOf(link).c_str(), &folder) != 0) Fail(destination, "create", errno);
+    const bool shared = (folder.st_mode & S_ISVTX) && (folder.st_mode & S_IWOTH);
+    if (shared && info.st_uid != ::geteuid() && info.st_uid != folder.st_uid)
+        Fail(destination, "create", EACCES);
+}
+
 // Follows the destination's symbolic links to the file that a write through them would
 // reach; a relative link counts from the link's own folder.
-Target FindTarget(const std::filesystem::path& destination) {
+Target FindTarget(const std::filesystem::path& destination, bool followLinks) {
     Target target{destination, std::nullopt, false};
     for (int links = 0; links <= kMaxLinks; ++links) {
         struct stat info {};
@@ -61,6 +73,8 @@ Target FindTarget(const std::filesystem::path& destination) {
             target.info = info;
             return target;
         }
+        if (!followLinks) throw FileError(destination, "create", make_error_code(Errc::NotRegularFile));
+        RefuseForeignLink(target.path, info, destination);
         target.throughLink = true;
         const std::filesystem::path link = ReadLink(target.path, destination);
         target.path = link.is_absolute() ? link : FolderOf(target.path) / link;
@@ -109,11 +123,12 @@ std::string ShortTemporaryName() {
     return name + ".tmp";
 }
 
-// Calls `create` with fresh temporary names until one is free; -1 with errno on failure.
+// Calls `create` with fresh temporary names (from `namer` when set) until one is free; -1
+// with errno on failure.
 template <typename Create>
-int OnFreshName(std::string& name, Create create) {
+int OnFreshName(std::string& name, const std::function<std::string()>& namer, Create create) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        name = ShortTemporaryName();
+        name = namer ? namer() : ShortTemporaryName();
         const int result = create(name.c_str());
         if (result >= 0) return result;
         if (errno != EEXIST) break;
@@ -149,7 +164,7 @@ bool UnnamedUnsupported(int error) {
 AtomicFile::AtomicFile(std::filesystem::path destination, Options options)
     : destination_(std::move(destination)), options_(std::move(options)) {
     if (destination_.filename().empty()) Fail(destination_, "write", EISDIR);
-    const Target target = FindTarget(destination_);
+    const Target target = FindTarget(destination_, options_.followLinks);
     if (target.info) RefuseNonFile(*target.info, destination_);
     if (target.path.filename().empty()) Fail(destination_, "write", EISDIR);
     if (!options_.replace && (target.info || target.throughLink)) Fail(destination_, "create", EEXIST);
@@ -184,7 +199,7 @@ void AtomicFile::CreateTemporary() {
     fd_ = OpenUnnamed();
     if (fd_ >= 0) return;
     if (!UnnamedUnsupported(errno)) Fail(destination_, "create", errno);
-    fd_ = OnFreshName(temporaryName_, [this](const char* name) {
+    fd_ = OnFreshName(temporaryName_, options_.temporaryNamer, [this](const char* name) {
         return ::openat(folder_, name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kWhileWritten);
     });
     if (fd_ < 0) Fail(destination_, "create", errno);
@@ -299,7 +314,7 @@ void AtomicFile::PutInPlace() {
 void AtomicFile::NameTemporary() {
     if (!temporaryName_.empty()) return;
     const auto link = [this](const char* name) { return LinkUnnamed(fd_, folder_, name); };
-    if (OnFreshName(temporaryName_, link) < 0) Fail(destination_, "create", errno);
+    if (OnFreshName(temporaryName_, options_.temporaryNamer, link) < 0) Fail(destination_, "create", errno);
 }
 
 void AtomicFile::Discard() noexcept {

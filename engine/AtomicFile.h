@@ -7,8 +7,10 @@
 // allows it (so even a killed process leaves nothing), otherwise a short ".angoka-XXXXXX.tmp".
 //
 // A destination that is a symbolic link stays one: the file it points to is replaced, as an
-// ordinary write through the link would do. A folder, device, FIFO or socket is refused before
-// anything is written.
+// ordinary write through the link would do, but only where the kernel would follow the link
+// for such a write (fs.protected_symlinks): never a link in a sticky, world-writable folder
+// (/tmp) that belongs neither to the caller nor to the folder's owner, which someone else can
+// plant there. A folder, device, FIFO or socket is refused before anything is written.
 #include <sys/stat.h>
 #include <sys/types.h>
 
@@ -33,18 +35,24 @@ struct WriteOptions {
     // window, whose users may delete the original as soon as they read that it is done).
     bool flushNew = false;
     bool durable = true;  // false: never flush (benchmarks time the work alone)
+    // false: a destination that is a symbolic link is refused (Errc::NotRegularFile). A path
+    // made from a name stored inside a file names a new file or a file, never a link.
+    bool followLinks = true;
     // Permission bits (0777 of them) of a new file, whatever the umask; unset: 0666 less the
     // umask. A replaced file keeps its own bits and, where allowed, its owner and group.
     // Set-user-ID, set-group-ID and sticky bits are never given to the new file.
     std::optional<unsigned> newFileMode{};
 
-    // Fault hooks for tests: the system calls that write, flush and open an unnamed file.
-    // writer, empty: write(2). flusher, empty: fdatasync(2) for the file, fsync(2) for its
-    // folder; it is called with both. unnamedOpener, empty: openat(folder, ".", O_TMPFILE ...);
-    // a result of -1 with errno EOPNOTSUPP stands for a file system without unnamed files.
+    // Fault hooks for tests: the system calls that write, flush and open an unnamed file, and
+    // the names a named temporary file is tried under. writer, empty: write(2). flusher,
+    // empty: fdatasync(2) for the file, fsync(2) for its folder; it is called with both.
+    // unnamedOpener, empty: openat(folder, ".", O_TMPFILE ...); a result of -1 with errno
+    // EOPNOTSUPP stands for a file system without unnamed files. temporaryNamer, empty: a
+    // fresh random ".angoka-XXXXXX.tmp" for every try.
     std::function<ssize_t(int fd, const void* data, std::size_t size)> writer{};
     std::function<int(int fd)> flusher{};
     std::function<int(int folder)> unnamedOpener{};
+    std::function<std::string()> temporaryNamer{};
 };
 
 class AtomicFile {

@@ -14,6 +14,7 @@
 #include <optional>
 #include <regex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "AtomicFile.h"
@@ -269,6 +270,138 @@ TEST_P(OutputPolicy, ASymbolicLinkStaysAndTheFileItPointsToIsReplaced) {
     fs::create_symlink("loop1", folder / "loop2");
     EXPECT_EQ(ErrorOf([&] { Put(folder / "loop1", "x", With({.replace = true})); }),
               std::errc::too_many_symbolic_link_levels);
+}
+
+// A path made from a name stored inside a file names a file or nothing, never a link: such a
+// write is told not to follow links, and a link there is refused, with consent or without.
+TEST_P(OutputPolicy, WithoutFollowingLinksALinkIsRefusedAndAFileIsWritten) {
+    WriteFile(folder / "victim", "victim");
+    fs::create_symlink("victim", folder / "link");
+    fs::create_symlink("nowhere", folder / "dangling");
+    for (const bool replace : {false, true}) {
+        for (const char* name : {"link", "dangling"}) {
+            SCOPED_TRACE(std::string(name) + (replace ? " with consent" : ""));
+            const auto error =
+                ErrorOf([&] { Put(folder / name, "new", With({.replace = replace, .followLinks = false})); });
+            EXPECT_EQ(error, Errc::NotRegularFile);
+            EXPECT_EQ(IoFailure(FileError(folder / name, "create", error)).outcome,
+                      Outcome::DestinationNotFile);
+        }
+    }
+    EXPECT_EQ(ReadFile(folder / "victim"), "victim");
+    EXPECT_EQ(folder.Names(), (Names{"dangling", "link", "victim"}));
+    Put(folder / "victim", "replaced", With({.replace = true, .followLinks = false}));
+    Put(folder / "new", "made", With({.followLinks = false}));
+    EXPECT_EQ(ReadFile(folder / "victim"), "replaced");
+    EXPECT_EQ(ReadFile(folder / "new"), "made");
+}
+
+// The link the policy follows must be one the kernel would follow for an ordinary write
+// (fs.protected_symlinks): in a sticky, world-writable folder only the caller's own links and
+// those of the folder's owner. Someone else's link there could aim the write anywhere.
+TEST(OutputPolicyLinks, ALinkPlantedInASharedFolderIsNotFollowed) {
+    if (!test::IsRoot()) GTEST_SKIP() << "links of another user need root to make";
+    constexpr uid_t kOther = 65534;
+    struct Case {
+        const char* what;
+        mode_t folderMode;
+        uid_t folderOwner, linkOwner;
+        bool followed;
+    };
+    const Case cases[] = {
+        {"another user's link in a sticky shared folder", 01777, 0, kOther, false},
+        {"the caller's own link there", 01777, 0, 0, true},
+        {"the folder owner's link there", 01777, kOther, kOther, true},
+        {"another user's link in a shared folder without the sticky bit", 0777, 0, kOther, true},
+        {"another user's link in a sticky folder only its owner writes", 01755, 0, kOther, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempFolder folder;
+        const fs::path shared = folder / "shared";
+        fs::create_directory(shared);
+        ASSERT_EQ(::chmod(shared.c_str(), c.folderMode), 0);
+        ASSERT_EQ(::chown(shared.c_str(), c.folderOwner, 0), 0);
+        WriteFile(folder / "config", "root's own");
+        ASSERT_EQ(::chmod((folder / "config").c_str(), 0600), 0);
+        fs::create_symlink(folder / "config", shared / "cfg");
+        ASSERT_EQ(::lchown((shared / "cfg").c_str(), c.linkOwner, c.linkOwner), 0);
+
+        const auto error = ErrorOf([&] { Put(shared / "cfg", "plaintext", {.replace = true}); });
+        if (c.followed) {
+            EXPECT_EQ(error, std::error_code());
+            EXPECT_EQ(ReadFile(folder / "config"), "plaintext");
+        } else {
+            EXPECT_EQ(error, std::errc::permission_denied);
+            EXPECT_EQ(ReadFile(folder / "config"), "root's own");
+        }
+        EXPECT_TRUE(fs::is_symlink(shared / "cfg"));
+        EXPECT_EQ(NamesIn(shared), Names{"cfg"});
+    }
+}
+
+// At commit time the policy looks at the name it replaces without following it: a link put
+// there meanwhile is replaced itself, and never lends its target's permissions or owner, nor
+// makes a FIFO or device of the write.
+TEST_P(OutputPolicy, ALinkSwappedInBeforeTheCommitIsReplacedNotFollowed) {
+    WriteFile(folder / "victim", "victim");
+    ASSERT_EQ(::chmod((folder / "victim").c_str(), 0640), 0);
+    ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0);
+    for (const char* target : {"victim", "fifo"}) {
+        SCOPED_TRACE(target);
+        WriteFile(folder / "out", "old");
+        bool swapped = false;
+        Put(folder / "out", "new",
+            With({.replace = true,
+                  .newFileMode = 0604,
+                  .writer = [&](int fd, const void* data, std::size_t size) {
+                      if (!std::exchange(swapped, true)) {
+                          fs::remove(folder / "out");
+                          fs::create_symlink(target, folder / "out");
+                      }
+                      return ::write(fd, data, size);
+                  }}));
+        EXPECT_FALSE(fs::is_symlink(folder / "out"));
+        EXPECT_EQ(ReadFile(folder / "out"), "new");
+        EXPECT_EQ(ModeOf(folder / "out"), 0604u);
+        EXPECT_EQ(ReadFile(folder / "victim"), "victim");
+        EXPECT_EQ(ModeOf(folder / "victim"), 0640u);
+        EXPECT_TRUE(S_ISFIFO(Stat(folder / "fifo").st_mode));
+    }
+}
+
+// A temporary name that someone else took meanwhile is passed over, never opened: the other
+// file keeps its bytes and its name, whatever kind of temporary file the write started with.
+TEST_P(OutputPolicy, ATakenTemporaryNameIsNeverOpened) {
+    WriteFile(folder / ".angoka-taken.tmp", "someone else's");
+    WriteFile(folder / "out", "old");
+    std::vector<std::string> tried;
+    const auto namer = [&tried] {
+        tried.push_back(tried.empty() ? ".angoka-taken.tmp"
+                                      : ".angoka-fresh" + std::to_string(tried.size()) + ".tmp");
+        return tried.back();
+    };
+    Put(folder / "out", "new", With({.replace = true, .temporaryNamer = namer}));
+    EXPECT_EQ(ReadFile(folder / "out"), "new");
+    EXPECT_EQ(ReadFile(folder / ".angoka-taken.tmp"), "someone else's");
+    EXPECT_EQ(tried.size(), 2u);
+    EXPECT_EQ(folder.Names(), (Names{".angoka-taken.tmp", "out"}));
+}
+
+// A write interrupted by a signal before it wrote anything, or one that wrote only part, goes
+// on: neither is a failure.
+TEST_P(OutputPolicy, InterruptedAndShortWritesGoOn) {
+    const std::string bytes = "0123456789abcdef";
+    int calls = 0;
+    Put(folder / "out", bytes, With({.writer = [&](int fd, const void* data, std::size_t size) -> ssize_t {
+            if (++calls % 2 == 1) {
+                errno = EINTR;
+                return -1;
+            }
+            return ::write(fd, data, std::min<std::size_t>(size, 3));
+        }}));
+    EXPECT_EQ(ReadFile(folder / "out"), bytes);
+    EXPECT_GE(calls, 10);
 }
 
 TEST_P(OutputPolicy, PermissionsAreTheReplacedFilesOrTheChosenOnes) {
