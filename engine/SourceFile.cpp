@@ -21,6 +21,11 @@ bool SameTime(const timespec& a, const timespec& b) {
     return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
 
+std::function<void()>& ReadHook() {
+    static std::function<void()> hook;
+    return hook;
+}
+
 }  // namespace
 
 Result SourceFile::Open(const std::filesystem::path& path) {
@@ -43,11 +48,17 @@ Result SourceFile::Open(const std::filesystem::path& path) {
     device_ = info.st_dev;
     inode_ = info.st_ino;
     modified_ = info.st_mtim;
+    changed_ = info.st_ctim;
     ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
     return {};
 }
 
+void SetSourceReadHookForTesting(std::function<void()> hook) {
+    ReadHook() = std::move(hook);
+}
+
 std::size_t SourceFile::ReadAt(std::uint64_t offset, void* data, std::size_t size) const {
+    if (ReadHook()) ReadHook()();
     if (offset >= size_) return 0;
     size = static_cast<std::size_t>(std::min<std::uint64_t>(size, size_ - offset));
     std::size_t done = 0;
@@ -65,9 +76,12 @@ std::size_t SourceFile::ReadAt(std::uint64_t offset, void* data, std::size_t siz
 void SourceFile::CheckUnchanged() const {
     struct stat now {};
     struct stat atPath {};
+    // The change time too: a rewrite in place at the same size whose modification time was put
+    // back (touch -r) still moves it, and nobody can set it.
     const bool same = ::fstat(fd_, &now) == 0 && static_cast<std::uint64_t>(now.st_size) == size_ &&
-                      SameTime(now.st_mtim, modified_) && ::stat(path_.c_str(), &atPath) == 0 &&
-                      atPath.st_dev == device_ && atPath.st_ino == inode_;
+                      SameTime(now.st_mtim, modified_) && SameTime(now.st_ctim, changed_) &&
+                      ::stat(path_.c_str(), &atPath) == 0 && atPath.st_dev == device_ &&
+                      atPath.st_ino == inode_;
     if (!same) throw FileError(path_, "read", Errc::SourceChanged);
 }
 

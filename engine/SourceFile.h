@@ -1,7 +1,7 @@
 #pragma once
 // A source file read in chunks. It is opened once, without blocking, and its type is checked
 // on the descriptor, so a FIFO or device put at the path can never hang a run; the size, the
-// modification time and the identity taken at opening let a run notice a file that changed
+// modification and change times and the identity taken at opening let a run notice a file that changed
 // under it (shrank, grew, was replaced or removed) instead of writing a wrong result.
 #include <sys/types.h>
 
@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <ctime>
 #include <filesystem>
+#include <functional>
 
 #include "CodecTypes.h"
 #include "Errors.h"
@@ -33,7 +34,7 @@ public:
     // that end. A file that ends sooner has shrunk: FileError with Errc::SourceChanged.
     std::size_t ReadAt(std::uint64_t offset, void* data, std::size_t size) const;
     // Throws FileError with Errc::SourceChanged when the file is no longer the one opened: its
-    // size or modification time differ, or the path names another file or none.
+    // size, modification time or change time differ, or the path names another file or none.
     void CheckUnchanged() const;
 
 private:
@@ -44,7 +45,12 @@ private:
     dev_t device_ = 0;
     ino_t inode_ = 0;
     timespec modified_{};
+    timespec changed_{};
 };
+
+// For tests: `hook` runs before every read of every source file (a test sets its cancel flag
+// there, to stop a run between two reads); empty: nothing runs.
+void SetSourceReadHookForTesting(std::function<void()> hook);
 
 // The options for an output made from `source`: a new file takes the source's permission
 // bits (as gzip and zstd do), unless the caller chose others.

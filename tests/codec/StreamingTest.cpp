@@ -12,6 +12,7 @@
 #include "BmpCodec.h"
 #include "CodecTestSupport.h"
 #include "QivgCodec.h"
+#include "SourceFile.h"
 
 namespace angoka {
 namespace {
@@ -49,7 +50,9 @@ Result Encrypt(const fs::path& source, const fs::path& destination, const Progre
 
 Result Decrypt(const fs::path& source, const fs::path& destination, const Progress& progress,
                const OutputOptions& output) {
-    const OpenedQivg opened = OpenQivg({source, u"pw", -10, 2});
+    Progress stop;
+    stop.cancel = progress.cancel;
+    const OpenedQivg opened = OpenQivg({source, u"pw", -10, 2}, stop);
     if (!opened.result.ok()) return opened.result;
     return WriteQivg(opened, destination, progress, output);
 }
@@ -149,11 +152,21 @@ TEST_P(Streaming, ProgressRisesToTheTotal) {
     EXPECT_EQ(reports.back().first, total);
 }
 
-TEST_P(Streaming, CancelLeavesTheDestinationAsItWas) {
+// A cancel is seen at the next check, at every step of every road: nothing more is read or
+// reported after it, and the destination stays as it was. Every road checks once more before
+// it commits, so a cancel that comes with the last report still ends in Cancelled.
+TEST_P(Streaming, CancelStopsAtTheNextCheckAndLeavesTheDestinationAsItWas) {
     const Operation& op = GetParam();
-    enum class When { BeforeStart, FirstReport, LastReport };
-    for (const When when : {When::BeforeStart, When::FirstReport, When::LastReport}) {
-        SCOPED_TRACE(static_cast<int>(when));
+    enum class When { BeforeStart, AtTheFirstRead, AfterTheFirstChunk, AtTheLastReport };
+    const struct {
+        const char* name;
+        When when;
+    } steps[] = {{"before the start", When::BeforeStart},
+                 {"at the first read (the open step's, for decryption)", When::AtTheFirstRead},
+                 {"after the first chunk", When::AfterTheFirstChunk},
+                 {"at the last report", When::AtTheLastReport}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.name);
         ScratchFolder folder;
         const std::string plain = RandomBytes(3 * kChunkSize + 17);
         const fs::path source = op.prepare(folder, plain);
@@ -161,27 +174,30 @@ TEST_P(Streaming, CancelLeavesTheDestinationAsItWas) {
         WriteBytes(folder / "out", "previous");
         const auto names = folder.Names();
 
-        std::atomic<bool> cancel{when == When::BeforeStart};
-        int reports = 0;
+        std::atomic<bool> cancel{step.when == When::BeforeStart};
+        int reports = 0, readsAfter = 0;
         Progress progress;
         progress.cancel = &cancel;
         progress.report = [&](std::uint64_t done, std::uint64_t total) {
-            ++reports;
-            if (when == When::FirstReport || done == total) cancel = true;
+            ++reports;  // the first report is the start; the second follows the first chunk
+            if ((step.when == When::AfterTheFirstChunk && reports == 2) ||
+                (step.when == When::AtTheLastReport && done == total))
+                cancel = true;
         };
+        SetSourceReadHookForTesting([&] {
+            if (cancel) ++readsAfter;
+            if (step.when == When::AtTheFirstRead) cancel = true;
+        });
         const Outcome outcome = op.run(source, folder / "out", progress, {.replace = true}).outcome;
-        EXPECT_TRUE(ReadBytes(source) == sourceBytes);
-        EXPECT_EQ(folder.Names(), names);
-        if (when == When::LastReport && outcome == Outcome::Ok) {
-            // Too late to stop: then the output must be whole.
-            op.verify(folder / "out", plain);
-            continue;
-        }
+        SetSourceReadHookForTesting(nullptr);
         EXPECT_EQ(outcome, Outcome::Cancelled);
-        if (when != When::BeforeStart) {
-            EXPECT_GE(reports, 1);
+        EXPECT_EQ(readsAfter, 0) << "read on after the cancel";
+        if (step.when == When::AfterTheFirstChunk) {
+            EXPECT_EQ(reports, 2);
         }
+        EXPECT_TRUE(ReadBytes(source) == sourceBytes);
         EXPECT_EQ(ReadBytes(folder / "out"), "previous");
+        EXPECT_EQ(folder.Names(), names);
     }
 }
 
@@ -279,11 +295,14 @@ TEST_P(Streaming, MissingSourceOrFolderWritesNothing) {
     ScratchFolder folder;
     fs::create_directory(folder / "sub");
     WriteBytes(folder / "out", "previous");
-    for (const fs::path& source : {folder / "missing", folder / "sub"}) {
+    // A path through a file ("file.txt/child", ENOTDIR) names nothing, as a missing one does.
+    const fs::path file = op.prepare(folder, "a file");
+    const auto names = folder.Names();
+    for (const fs::path& source : {folder / "missing", folder / "sub", file / "child"}) {
         SCOPED_TRACE(source.string());
         EXPECT_EQ(op.run(source, folder / "out", {}, {}).outcome, Outcome::SourceMissing);
         EXPECT_EQ(ReadBytes(folder / "out"), "previous");
-        EXPECT_EQ(folder.Names(), (std::set<std::string>{"out", "sub"}));
+        EXPECT_EQ(folder.Names(), names);
     }
 }
 
@@ -326,6 +345,17 @@ TEST_P(Streaming, ASourceThatChangesDuringTheRunWritesNothing) {
              fs::rename(p.string() + ".new", p);
          }},
         {"is removed", [](const fs::path& p) { fs::remove(p); }},
+        {"is rewritten in place at the same size, its time put back (touch -r)",
+         [](const fs::path& p) {
+             struct stat before {};
+             ASSERT_EQ(::stat(p.c_str(), &before), 0);
+             const int fd = ::open(p.c_str(), O_WRONLY | O_CLOEXEC);
+             ASSERT_GE(fd, 0);
+             ASSERT_EQ(::pwrite(fd, "torn", 4, 0), 4);
+             const timespec times[2] = {before.st_atim, before.st_mtim};
+             ASSERT_EQ(::futimens(fd, times), 0);
+             ::close(fd);
+         }},
     };
     for (const Change& change : changes) {
         SCOPED_TRACE(change.label);

@@ -9,6 +9,7 @@
 
 #include "BinAngsDL.h"
 #include "HexText.h"
+#include "Nibbles.h"
 #include "TestSupport.h"
 
 namespace angoka {
@@ -106,6 +107,11 @@ TEST_F(Rounds, DrawnDigitsStayInTheirRanges) {
         ASSERT_EQ(out.size(), 3u);
         EXPECT_EQ(out[0], c.decoy) << c.decoyDraw;
         EXPECT_EQ(out[1], c.offset) << c.offsetDraw;
+        // The key itself, not only its digits (a digit keeps only the low four bits).
+        services.draws = {c.offsetDraw, c.decoyDraw};
+        const RoundKey key = DrawRoundKey(services);
+        EXPECT_EQ(key.decoy, HexValue(c.decoy));
+        EXPECT_EQ(key.offset, HexValue(c.offset));
     }
 }
 
