@@ -28,7 +28,8 @@ std::string FileWithName(const std::string& nameBytes) {
 
 TEST(HostileNames, AreNeverOfferedAndTheDecryptionWritesOnlyTheChosenOutput) {
     ScratchFolder folder;
-    const fs::path work = folder / "work";
+    // Two levels down, so that even "../../victim", were it ever written, stays in the scratch folder.
+    const fs::path work = folder / "deep" / "work";
     fs::create_directories(work);
     const std::string victim = (folder / "victim").string();
     struct Case {
@@ -64,7 +65,8 @@ TEST(HostileNames, AreNeverOfferedAndTheDecryptionWritesOnlyTheChosenOutput) {
 
         ASSERT_EQ(WriteQivg(opened, work / "chosen.bin").outcome, Outcome::Ok);
         EXPECT_EQ(ReadBytes(work / "chosen.bin"), "data");
-        EXPECT_EQ(Tree(folder.path()), (std::set<std::string>{"work", "work/x.qivg", "work/chosen.bin"}));
+        EXPECT_EQ(Tree(folder.path()),
+                  (std::set<std::string>{"deep", "deep/work", "deep/work/x.qivg", "deep/work/chosen.bin"}));
         fs::remove(work / "chosen.bin");
     }
 }
