@@ -10,6 +10,7 @@
 #include <string>
 
 #include "Errors.h"
+#include "SystemIo.h"
 
 namespace angoka {
 namespace {
@@ -170,9 +171,6 @@ AtomicFile::AtomicFile(std::filesystem::path destination, Options options)
     if (!options_.replace && (target.info || target.throughLink)) Fail(destination_, "create", EEXIST);
     target_ = target.path;
     targetName_ = target_.filename().string();
-    if (!options_.writer) {
-        options_.writer = [](int fd, const void* data, std::size_t size) { return ::write(fd, data, size); };
-    }
     try {
         OpenFolder();
         CreateTemporary();
@@ -222,14 +220,7 @@ int AtomicFile::OpenUnnamed() {
 }
 
 void AtomicFile::Write(const void* data, std::size_t size) {
-    const auto* bytes = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t written = options_.writer(fd_, bytes, size);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) Fail(destination_, "write", written < 0 ? errno : ENOSPC);
-        bytes += written;
-        size -= static_cast<std::size_t>(written);
-    }
+    if (!WriteAll(fd_, data, size, options_.writer)) Fail(destination_, "write", errno);
 }
 
 void AtomicFile::Commit() {
@@ -332,8 +323,7 @@ std::string ReadWholeFile(const std::filesystem::path& path) {
     std::string bytes;
     char buffer[1 << 16];
     for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) continue;
+        const ssize_t got = ReadSome(fd, buffer, sizeof buffer);
         if (got < 0) {
             const int error = errno;
             ::close(fd);

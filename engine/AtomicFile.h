@@ -21,6 +21,8 @@
 #include <string>
 #include <string_view>
 
+#include "SystemIo.h"
+
 namespace angoka {
 
 // The one output policy of every file the programs write.
@@ -49,7 +51,7 @@ struct WriteOptions {
     // unnamedOpener, empty: openat(folder, ".", O_TMPFILE ...); a result of -1 with errno
     // EOPNOTSUPP stands for a file system without unnamed files. temporaryNamer, empty: a
     // fresh random ".angoka-XXXXXX.tmp" for every try.
-    std::function<ssize_t(int fd, const void* data, std::size_t size)> writer{};
+    WriteCall writer{};
     std::function<int(int fd)> flusher{};
     std::function<int(int folder)> unnamedOpener{};
     std::function<std::string()> temporaryNamer{};

@@ -5,6 +5,7 @@
 #include "Errors.h"
 #include "HexText.h"
 #include "SourceFile.h"
+#include "Transfer.h"
 
 namespace angoka {
 
@@ -42,33 +43,25 @@ Result OpenAtLeast(SourceFile& in, const std::filesystem::path& source, std::uin
     return {};
 }
 
+// Every chunk as it is.
+class Copy : public Conversion {
+public:
+    void Chunk(const std::uint8_t* data, std::size_t size, Sink& out) override { out.Write(data, size); }
+};
+
 // Copies the source from `offset` to the end after `prefix`, chunk by chunk, into a new file
 // that replaces the destination only when complete.
 Result CopyAfter(const std::filesystem::path& source, const std::filesystem::path& destination,
                  std::uint64_t offset, std::string_view prefix, Outcome shorter, const Progress& progress,
                  const OutputOptions& output) {
-    try {
+    return Guarded(source, [&] {
         SourceFile in;
         if (Result r = OpenAtLeast(in, source, offset, shorter); !r.ok()) return r;
-        AtomicFile out(destination, WithSourceMode(output, in));
+        FileSink out(destination, WithSourceMode(output, in));
         out.Write(prefix.data(), prefix.size());
-        std::vector<char> chunk(ChunkFor(in.size() - offset));
-        const std::uint64_t total = in.size();
-        progress.Report(offset, total);
-        for (std::uint64_t done = offset; done < total;) {
-            if (progress.Cancelled()) return {Outcome::Cancelled, destination, {}};
-            const std::size_t got = in.ReadAt(done, chunk.data(), chunk.size());
-            out.Write(chunk.data(), got);
-            done += got;
-            progress.Report(done, total);
-        }
-        if (progress.Cancelled()) return {Outcome::Cancelled, destination, {}};
-        in.CheckUnchanged();
-        out.Commit();
-        return {};
-    } catch (const FileError& error) {
-        return IoFailure(error);
-    }
+        Copy copy;
+        return Transfer(in, offset, copy, out, progress, destination);
+    });
 }
 
 }  // namespace

@@ -1,70 +1,36 @@
 // The write step of decryption: the content after the marker, streamed from the file the open
 // step kept open and turned into bytes as it passes (ContentDecoder).
-#include <unistd.h>
-
-#include <algorithm>
-#include <cerrno>
-#include <vector>
-
 #include "ContentDecoder.h"
-#include "Errors.h"
-#include "NarrowCharset.h"
 #include "QivgCodec.h"
-#include "QivgFormat.h"
 #include "SourceFile.h"
+#include "Transfer.h"
 
 namespace angoka {
 namespace {
 
-// Streams the content of an opened file through `decoder`; Ok only when all of it was good
-// and the file is still the one that was opened. Throws FileError and CharsetError.
-Result DecodeContent(const OpenedQivg& opened, ContentDecoder& decoder, const Progress& progress) {
-    const SourceFile& source = *opened.source;
-    source.CheckUnchanged();  // the caller may have taken its time since the open step
-    const std::uint64_t total = source.size();
-    std::vector<std::uint8_t> chunk(ChunkFor(total - opened.payloadOffset));
-    std::uint64_t offset = opened.payloadOffset;
-    progress.Report(offset, total);
-    while (offset < total) {
-        if (progress.Cancelled()) return {Outcome::Cancelled, opened.request.source, {}};
-        const std::size_t got = source.ReadAt(offset, chunk.data(), chunk.size());
-        decoder.Feed(chunk.data(), got);
-        offset += got;
-        progress.Report(offset, total);
-    }
-    if (progress.Cancelled()) return {Outcome::Cancelled, opened.request.source, {}};
-    if (const Outcome verdict = decoder.Verdict(); verdict != Outcome::Ok)
-        return {verdict, opened.request.source, {}};
-    source.CheckUnchanged();
-    decoder.Flush();
-    return {};
-}
+// The payload's raw bytes into the content's bytes, written as the decoder's buffer fills.
+class DecryptConversion : public Conversion {
+public:
+    DecryptConversion(const OpenedQivg& opened, Sink& out)
+        : decoder_(
+              opened.envelopeShift,
+              [&out](const std::uint8_t* data, std::size_t size) { out.Write(data, size); },
+              ChunkFor((opened.source->size() - opened.payloadOffset) / 2)) {}
 
-std::size_t DecoderBuffer(const OpenedQivg& opened) {
-    return ChunkFor((opened.source->size() - opened.payloadOffset) / 2);
-}
+    void Chunk(const std::uint8_t* data, std::size_t size, Sink&) override { decoder_.Feed(data, size); }
+    Outcome Verdict() override { return decoder_.Verdict(); }
+    void Finish(Sink&) override { decoder_.Flush(); }
+    std::uint64_t written() const { return decoder_.written(); }
 
-// The write step's failures as outcomes.
-template <typename Step>
-Result Guarded(const std::filesystem::path& source, Step step) {
-    try {
-        return step();
-    } catch (const FileError& error) {
-        return IoFailure(error);
-    } catch (const CharsetError&) {
-        return {Outcome::CharsetUnavailable, source, {}};
-    }
-}
+private:
+    ContentDecoder decoder_;
+};
 
-// write(2) until done; a failure is a FileError for `name`.
-void WriteAll(int fd, const std::uint8_t* data, std::size_t size, const std::filesystem::path& name) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) throw FileError(name, "write", SystemError(written < 0 ? errno : EIO));
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
+// Ok only when all of the content was good and the file is still the one that was opened.
+Result DecodeContent(const OpenedQivg& opened, DecryptConversion& conversion, Sink& out,
+                     const Progress& progress, const std::filesystem::path& cancelled) {
+    opened.source->CheckUnchanged();  // the caller may have taken its time since the open step
+    return Transfer(*opened.source, opened.payloadOffset, conversion, out, progress, cancelled);
 }
 
 }  // namespace
@@ -72,32 +38,21 @@ void WriteAll(int fd, const std::uint8_t* data, std::size_t size, const std::fil
 Result WriteQivg(const OpenedQivg& opened, const std::filesystem::path& output, const Progress& progress,
                  const OutputOptions& options) {
     if (!opened.result.ok()) return opened.result;
-    return Guarded(opened.request.source, [&]() -> Result {
-        AtomicFile out(output, WithSourceMode(options, *opened.source));
-        ContentDecoder decoder(
-            opened.envelopeShift,
-            [&out](const std::uint8_t* data, std::size_t size) { out.Write(data, size); },
-            DecoderBuffer(opened));
-        Result result = DecodeContent(opened, decoder, progress);
-        if (result.outcome == Outcome::Cancelled) result.path = output;
-        if (result.ok()) out.Commit();
-        return result;
+    return Guarded(opened.request.source, [&] {
+        FileSink out(output, WithSourceMode(options, *opened.source));
+        DecryptConversion conversion(opened, out);
+        return DecodeContent(opened, conversion, out, progress, output);
     });
 }
 
 Result StreamQivg(const OpenedQivg& opened, int fd, const Progress& progress, std::uint64_t* contentBytes) {
     if (contentBytes) *contentBytes = 0;
     if (!opened.result.ok()) return opened.result;
-    return Guarded(opened.request.source, [&]() -> Result {
-        const std::filesystem::path name = "<output>";
-        ContentDecoder decoder(
-            opened.envelopeShift,
-            [fd, &name](const std::uint8_t* data, std::size_t size) {
-                if (fd >= 0) WriteAll(fd, data, size, name);
-            },
-            DecoderBuffer(opened));
-        const Result result = DecodeContent(opened, decoder, progress);
-        if (contentBytes) *contentBytes = decoder.written();
+    return Guarded(opened.request.source, [&] {
+        DescriptorSink out(fd, "<output>");
+        DecryptConversion conversion(opened, out);
+        const Result result = DecodeContent(opened, conversion, out, progress, opened.request.source);
+        if (contentBytes) *contentBytes = conversion.written();
         return result;
     });
 }

@@ -10,6 +10,7 @@
 #include "QivgCodec.h"
 #include "QivgFormat.h"
 #include "SourceFile.h"
+#include "Transfer.h"
 
 namespace angoka {
 namespace {
@@ -25,61 +26,49 @@ std::vector<std::uint8_t> HeaderBytes(const std::vector<RoundKey>& rounds, std::
     return header;
 }
 
-class Encryptor {
+// Each chunk of the source as shifted hex digits; the envelope's last line end after them.
+class EncryptConversion : public Conversion {
 public:
-    Encryptor(const EncryptRequest& request, const Progress& progress, const OutputOptions& output)
-        : request_(request), progress_(progress), output_(output) {}
+    explicit EncryptConversion(int shift) : shift_(shift) {}
 
-    Result Run() {
-        if (const Outcome checked = CheckEncryptRequest(request_); checked != Outcome::Ok) {
-            return {checked, request_.source, {}};
-        }
-        // The envelope's lines first: a converter that is missing stops the run before any file.
-        const std::string lines = ToNarrow(request_.password) + std::string(kLineEnd) +
-                                  ToNarrow(request_.storedName) + std::string(kLineEnd) +
-                                  std::string(kFormatMarker);
-        if (Result r = source_.Open(request_.source); !r.ok()) return r;
-        AtomicFile out(request_.destination, WithSourceMode(output_, source_));
-        int shift = 0;
-        const auto header = HeaderBytes(request_.rounds, request_.inKey, shift);
-        out.Write(header.data(), header.size());
-        WriteShifted(out, lines, shift);
-        if (!WriteContent(out, shift)) return {Outcome::Cancelled, request_.destination, {}};
-        WriteShifted(out, std::string(kLineEnd), shift);
-        source_.CheckUnchanged();
-        out.Commit();
-        return {};
+    void Chunk(const std::uint8_t* data, std::size_t size, Sink& out) override {
+        if (hex_.size() < 2 * size) hex_.resize(2 * size);
+        ExpandShifted(data, size, hex_.data(), shift_);
+        out.Write(hex_.data(), 2 * size);
     }
+    void Finish(Sink& out) override { WriteShifted(out, std::string(kLineEnd), shift_); }
 
-private:
-    static void WriteShifted(AtomicFile& out, std::string bytes, int shift) {
+    static void WriteShifted(Sink& out, std::string bytes, int shift) {
         auto* data = reinterpret_cast<std::uint8_t*>(bytes.data());
         ShiftAll(data, bytes.size(), shift);
         out.Write(data, bytes.size());
     }
 
-    // The source as shifted hex digits, chunk by chunk; false when cancelled.
-    bool WriteContent(AtomicFile& out, int shift) {
-        const std::uint64_t total = source_.size();
-        std::vector<std::uint8_t> in(ChunkFor(total)), hex(2 * in.size());
-        std::uint64_t done = 0;
-        progress_.Report(0, total);
-        while (done < total) {
-            if (progress_.Cancelled()) return false;
-            const std::size_t got = source_.ReadAt(done, in.data(), in.size());
-            ExpandShifted(in.data(), got, hex.data(), shift);
-            out.Write(hex.data(), 2 * got);
-            done += got;
-            progress_.Report(done, total);
-        }
-        return !progress_.Cancelled();
-    }
-
-    const EncryptRequest& request_;
-    const Progress& progress_;
-    const OutputOptions& output_;
-    SourceFile source_;
+private:
+    const int shift_;
+    std::vector<std::uint8_t> hex_;
 };
+
+// In front of the content: the header bytes, then the envelope's password and name lines and
+// the format marker, every nibble shifted by the sum of all rounds.
+Result Encrypt(const EncryptRequest& request, const Progress& progress, const OutputOptions& output) {
+    if (const Outcome checked = CheckEncryptRequest(request); checked != Outcome::Ok) {
+        return {checked, request.source, {}};
+    }
+    // The envelope's lines first: a converter that is missing stops the run before any file.
+    const std::string lines = ToNarrow(request.password) + std::string(kLineEnd) +
+                              ToNarrow(request.storedName) + std::string(kLineEnd) +
+                              std::string(kFormatMarker);
+    SourceFile source;
+    if (Result r = source.Open(request.source); !r.ok()) return r;
+    FileSink out(request.destination, WithSourceMode(output, source));
+    int shift = 0;
+    const auto header = HeaderBytes(request.rounds, request.inKey, shift);
+    out.Write(header.data(), header.size());
+    EncryptConversion conversion(shift);
+    EncryptConversion::WriteShifted(out, lines, shift);
+    return Transfer(source, 0, conversion, out, progress, request.destination);
+}
 
 }  // namespace
 
@@ -115,13 +104,7 @@ Outcome CheckEncryptRequest(const EncryptRequest& request) {
 }
 
 Result EncryptFile(const EncryptRequest& request, const Progress& progress, const OutputOptions& output) {
-    try {
-        return Encryptor(request, progress, output).Run();
-    } catch (const FileError& error) {
-        return IoFailure(error);
-    } catch (const CharsetError&) {
-        return {Outcome::CharsetUnavailable, request.source, {}};
-    }
+    return Guarded(request.source, [&] { return Encrypt(request, progress, output); });
 }
 
 }  // namespace angoka
