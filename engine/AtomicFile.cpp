@@ -184,10 +184,6 @@ AtomicFile::~AtomicFile() {
     Discard();
 }
 
-std::filesystem::path AtomicFile::temporaryPath() const {
-    return temporaryName_.empty() ? std::filesystem::path() : FolderOf(target_) / temporaryName_;
-}
-
 void AtomicFile::OpenFolder() {
     folder_ = ::open(FolderOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder_ < 0) Fail(destination_, "create", errno);

@@ -76,12 +76,6 @@ public:
     // Removes the temporary file now (the destructor does it too).
     void Discard() noexcept;
 
-    const std::filesystem::path& destination() const { return destination_; }
-    // The file that is written: the destination with its symbolic links followed.
-    const std::filesystem::path& target() const { return target_; }
-    // The temporary file's path; empty while it has no name.
-    std::filesystem::path temporaryPath() const;
-
 private:
     void OpenFolder();
     void CreateTemporary();

@@ -10,8 +10,6 @@ public:
         switch (static_cast<Errc>(code)) {
             case Errc::SourceChanged:
                 return "the source file changed while it was being read";
-            case Errc::CharsetUnavailable:
-                return "the system cannot convert text to or from CP932";
             case Errc::NotRegularFile:
                 return "not a regular file";
         }

@@ -13,9 +13,8 @@ namespace angoka {
 
 // Failures that have no errno of their own.
 enum class Errc {
-    SourceChanged = 1,   // the source shrank, grew or was replaced while it was being read
-    CharsetUnavailable,  // the system cannot convert to or from the narrow character set
-    NotRegularFile,      // a device, FIFO or socket where a file was expected
+    SourceChanged = 1,  // the source shrank, grew or was replaced while it was being read
+    NotRegularFile,     // a device, FIFO, socket or refused link where a file was expected
 };
 const std::error_category& EngineCategory();
 inline std::error_code make_error_code(Errc e) {
