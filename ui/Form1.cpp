@@ -307,7 +307,8 @@ std::optional<bool> Form1::ReplaceConsent(const std::u16string& output) {
     // write itself, with its own message.
     if (!std::filesystem::exists(std::filesystem::symlink_status(path, ec))) return false;
     if (std::filesystem::is_directory(path, ec)) return false;
-    if (!services_.MsgBox(ReplaceQuestion(output), Buttons::YesNo)) return std::nullopt;
+    // No is the default: a Return pressed by habit keeps the file.
+    if (!services_.MsgBox(ReplaceQuestion(output), Buttons::YesNoDefaultNo)) return std::nullopt;
     return true;
 }
 

@@ -125,7 +125,7 @@ TEST_F(Replace, EveryWriteAsksBeforeReplacingWhatIsThere) {
             ASSERT_EQ(Prompts().size(), c.before.size() + 1 + (yes && c.doneMessage ? 1 : 0));
             const FormTest::Seen& question = seen[c.before.size()];
             EXPECT_EQ(question.message.prompt, Question(In(c.target)));
-            EXPECT_EQ(question.message.buttons, Buttons::YesNo);
+            EXPECT_EQ(question.message.buttons, Buttons::YesNoDefaultNo);
             EXPECT_TRUE(question.running);
             EXPECT_EQ(question.cursor, Qt::WaitCursor);
             EXPECT_FALSE(form->Running());
