@@ -14,6 +14,7 @@
 #include "BinAngsDL.h"
 #include "BmpCodec.h"
 #include "Envelope.h"
+#include "FileIdentity.h"
 #include "InternetShortcut.h"
 #include "Nibbles.h"
 #include "PathBox.h"
@@ -23,6 +24,7 @@
 #include "RunDriver.h"
 #include "RunMessages.h"
 #include "RunTime.h"
+#include "SourceFile.h"
 #include "UpDown.h"
 #include "WindowMessages.h"
 
@@ -43,10 +45,11 @@ bool Form1::CancelRequested() const {
     return driver_->CancelRequested();
 }
 
-OutputOptions Form1::WriteOptions(bool replace) const {
+OutputOptions Form1::WriteOptions(bool replace, OutputKind kind) const {
     OutputOptions options = outputOptions_;
     options.replace = replace;
     options.flushNew = true;
+    if (kind == OutputKind::FromStoredName) options.followLinks = false;
     return options;
 }
 
@@ -157,13 +160,14 @@ void Form1::Command2_Click() {
     const std::u16string output = BesideSource(source, destination);
     if (Option1->isChecked()) {
         Encrypt(source, output, password, baseName, inKey);
-    } else {
+    } else if (!RefuseOwnSource(source, output)) {
         Decrypt({source, output, password}, inKey, UD2->value(), true);
     }
 }
 
 void Form1::Encrypt(const std::u16string& source, const std::u16string& destination,
                     const std::u16string& password, const std::u16string& baseName, std::int32_t inKey) {
+    if (RefuseSource(source, destination) || RefuseOwnSource(source, destination)) return;
     cipher_->FileName(baseName);
     cipher_->Pass(password);
     EncryptRequest request{
@@ -208,18 +212,24 @@ void Form1::Opened(const DecryptRun& run, const std::shared_ptr<OpenedQivg>& ope
     if (!result.ok()) return EndRun(result, run.source, run.destination);
     cipher_->FileName(opened->storedName.value_or(std::u16string()));
     std::u16string output = run.destination;
+    OutputKind kind = OutputKind::Chosen;
     if (opened->safeName) {
         const bool yes =
             services_.MsgBox(kStoredNameBefore + *opened->safeName + kStoredNameAfter, Buttons::YesNo);
         if (closing_) return;
-        if (yes) output = FolderOf(run.destination) + *opened->safeName;
+        if (yes) {
+            output = FolderOf(run.destination) + *opened->safeName;
+            kind = OutputKind::FromStoredName;
+        }
     }
+    // The stored name may name the source itself; the typed name may have become it meanwhile.
+    if (RefuseOwnSource(run.source, output)) return;
     Write(
         run.source, output,
         [opened, path = PathFromText(output)](const Progress& progress, const OutputOptions& options) {
             return WriteQivg(*opened, path, progress, options);
         },
-        DecryptedMessage(output));
+        DecryptedMessage(output), kind);
 }
 
 // Offers the numbers under which the password matches; on Yes the spin controls take them
@@ -259,7 +269,9 @@ void Form1::Command3_Click() {
 }
 
 void Form1::WrapBmp(const std::u16string& source, const std::u16string& stem) {
+    // A .bmp wrapped onto itself is replaced by its wrapped form, after the replace question.
     const std::u16string output = stem + u"bmp";
+    if (RefuseSource(source, output)) return;
     Write(
         source, output,
         [from = PathFromText(source), to = PathFromText(output)](const Progress& progress,
@@ -285,12 +297,33 @@ void Form1::ExtractBmp(const std::u16string& source, const std::u16string& stem)
           {});
 }
 
+bool Form1::RefuseSource(const std::u16string& source, const std::u16string& output) {
+    SourceFile file;
+    const Result opened = file.Open(PathFromText(source));
+    if (opened.ok()) return false;
+    EndRun(opened, source, output);
+    return true;
+}
+
+bool Form1::RefuseOwnSource(const std::u16string& source, const std::u16string& output) {
+    if (!IsSameFile(PathFromText(source), PathFromText(output))) return false;
+    WorkDone(false);
+    services_.MsgBox(kOutputIsSource + std::u16string(u"\r\n") + output);
+    LeaveBusy();
+    return true;
+}
+
 void Form1::Write(const std::u16string& source, const std::u16string& output, WriteJob job,
-                  const std::u16string& doneMessage) {
+                  const std::u16string& doneMessage, OutputKind kind) {
+    // A link where only a file may be is refused as the write would refuse it, without first
+    // asking whether to replace it.
+    std::error_code ec;
+    if (kind == OutputKind::FromStoredName && std::filesystem::is_symlink(PathFromText(output), ec))
+        return EndRun({Outcome::DestinationNotFile, PathFromText(output), {}}, source, output);
     const std::optional<bool> replace = ReplaceConsent(output);
     if (closing_) return;
     if (!replace) return LeaveBusy();  // the user keeps the file: the run ends quietly
-    driver_->Start([job = std::move(job), options = WriteOptions(*replace)](
+    driver_->Start([job = std::move(job), options = WriteOptions(*replace, kind)](
                        const Progress& progress) { return job(progress, options); },
                    [this, source, output, doneMessage](const Result& result) {
                        // The consent was for the file that was there; the next run asks afresh.

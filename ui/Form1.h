@@ -100,14 +100,25 @@ private:
     void WrapBmp(const std::u16string& source, const std::u16string& stem);
     void ExtractBmp(const std::u16string& source, const std::u16string& stem);
 
+    // Ends the run with its message when `source` cannot be read: nothing is asked about a
+    // file the run could not make. True when it did.
+    bool RefuseSource(const std::u16string& source, const std::u16string& output);
+    // Ends the run with its message when `output` is `source` under another name or the same
+    // (links followed, hard links too): writing it would destroy what it reads. True when it did.
+    bool RefuseOwnSource(const std::u16string& source, const std::u16string& output);
+
+    // How an output path came about: typed or chosen by the user, or made from the name stored
+    // inside the file, which may only name a file or nothing, never a link.
+    enum class OutputKind { Chosen, FromStoredName };
     // The last steps of every run that writes: ask before replacing anything at `output`,
     // run `job` on the worker, then show `doneMessage` (none when empty) or the failure.
     void Write(const std::u16string& source, const std::u16string& output, WriteJob job,
-               const std::u16string& doneMessage);
+               const std::u16string& doneMessage, OutputKind kind = OutputKind::Chosen);
     // The options of every write the window starts: the injected ones, a new file flushed to
     // disk before the completion message (users may delete the original as soon as they read
-    // it), and an existing file replaced only with the user's consent.
-    OutputOptions WriteOptions(bool replace) const;
+    // it), an existing file replaced only with the user's consent, and links followed only at
+    // a path the user chose.
+    OutputOptions WriteOptions(bool replace, OutputKind kind) const;
     // Whether `output` may be written and replaced: nothing when the user declined.
     std::optional<bool> ReplaceConsent(const std::u16string& output);
     // Ends a run after its work: the message for `result`, then the busy state is left.
