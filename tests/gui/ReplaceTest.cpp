@@ -166,14 +166,19 @@ TEST_F(Replace, TheSaveDialogsQuestionIsNotAskedAgain) {
     struct Case {
         const char* name;
         bool existsWhenChosen;
-        bool editedSince;
+        std::optional<std::u16string> editedTo;  // what the box says at the start; nothing: as chosen
+        std::u16string output;                   // the path the run names
         bool asked;
     };
+    // The box edited to the same file, spelled otherwise: the dialog was asked about another text.
+    // A name without a folder is taken beside the source.
+    const std::u16string chosen = U(In("out.qivg"));
     const Case cases[] = {
-        {"chosen over a file", true, false, false},
-        {"chosen over a file, then edited", true, true, true},
+        {"chosen over a file", true, std::nullopt, chosen, false},
+        {"chosen over a file, then edited", true, U(In("./out.qivg")), U(In("./out.qivg")), true},
+        {"chosen over a file, then edited to its name alone", true, u"out.qivg", chosen, true},
         // The dialog said nothing: the file came later.
-        {"chosen where nothing was", false, false, true},
+        {"chosen where nothing was", false, std::nullopt, chosen, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -183,14 +188,13 @@ TEST_F(Replace, TheSaveDialogsQuestionIsNotAskedAgain) {
         services.dialogAnswers = {U(In("out.qivg"))};
         Click("Command1_1");
         ASSERT_EQ(services.dialogs.back().kind, Kind::Save);
-        if (c.editedSince) SetText("Text1_1", In("./out.qivg"));
+        if (c.editedTo) SetText("Text1_1", *c.editedTo);
         WriteFile(In("out.qivg"), "old");
         services.messages.clear();
         services.yesNoAnswers = {true};
         Run("Command2");
-        const std::u16string destination = U(c.editedSince ? In("./out.qivg") : In("out.qivg"));
-        std::vector<std::u16string> expected{u"完了\r\n" + destination + u"に出力完了"};
-        if (c.asked) expected.insert(expected.begin(), destination + u"は既に存在します。置き換えますか？");
+        std::vector<std::u16string> expected{u"完了\r\n" + c.output + u"に出力完了"};
+        if (c.asked) expected.insert(expected.begin(), c.output + u"は既に存在します。置き換えますか？");
         EXPECT_EQ(Prompts(), expected);
         EXPECT_NE(ReadFile(In("out.qivg")), "old");
     }
