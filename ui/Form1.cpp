@@ -191,10 +191,12 @@ void Form1::Decrypt(const DecryptRun& run, std::int32_t inKey, std::int32_t roun
     driver_->Start(
         [request, opened, others, searchOthers](const Progress& progress) {
             *opened = OpenQivg(request, progress);
-            // The password may be right and the numbers wrong: the file's first bytes tell.
-            if (searchOthers && opened->result.outcome == Outcome::WrongPassword && !progress.Cancelled()) {
+            // The password may be right and the numbers wrong, or the file no .qivg file at
+            // all: its first bytes tell.
+            if (opened->result.outcome == Outcome::WrongPassword && !progress.Cancelled()) {
                 const FoundSettings found = FindSettings(request.source, request.password);
-                if (!found.settings.empty()) *others = found.settings.front();
+                opened->result.outcome = MismatchOutcome(found);
+                if (searchOthers && !found.settings.empty()) *others = found.settings.front();
             }
             return opened->result;
         },

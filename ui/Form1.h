@@ -91,8 +91,9 @@ private:
 
     void Encrypt(const std::u16string& source, const std::u16string& destination,
                  const std::u16string& password, const std::u16string& baseName, std::int32_t inKey);
-    // Opens the file under the given numbers; when the password does not match and
-    // `searchOthers` is set, also looks for numbers under which it does.
+    // Opens the file under the given numbers. When the password does not match, the finder
+    // tells a file that is no .qivg file at all; with `searchOthers` it also offers numbers
+    // under which the password does match.
     void Decrypt(const DecryptRun& run, std::int32_t inKey, std::int32_t rounds, bool searchOthers);
     void Opened(const DecryptRun& run, const std::shared_ptr<OpenedQivg>& opened,
                 const std::optional<QivgSettings>& others);

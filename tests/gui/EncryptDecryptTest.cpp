@@ -8,9 +8,11 @@
 #include <cerrno>
 
 #include "BinAngsDL.h"
+#include "BmpCodec.h"
 #include "GuiFixture.h"
 #include "Messages.h"
 #include "Paths.h"
+#include "QivgCodec.h"
 #include "UpDown.h"
 
 namespace angoka::testing {
@@ -404,6 +406,43 @@ TEST_F(EncryptDecrypt, ARightPasswordUnderOtherNumbersIsOfferedThem) {
         }
         EXPECT_EQ(Listing(Dir()), std::vector<std::string>{"a.qivg"});
     }
+}
+
+TEST_F(EncryptDecrypt, AFileThatIsNoQivgFileIsSaidSoInOneBox) {
+    // Whatever password is typed, such a file opens under no numbers: "wrong password" would
+    // send the user hunting for one.
+    const auto& header = BmpHeader();
+    const std::string text = "Dear user,\r\nthis is a plain letter, no .qivg file at all.\r\n";
+    WriteFile(In("random.qivg"), Pattern(5000, 21));
+    WriteFile(In("letter.txt"), text);
+    WriteFile(In("wrapped.bmp"), std::string(header.begin(), header.end()) + text);
+    for (const char* file : {"random.qivg", "letter.txt", "wrapped.bmp"}) {
+        SCOPED_TRACE(file);
+        services.messages.clear();
+        seen.clear();
+        Decrypt(In(file), In("out.bin"));
+        EXPECT_EQ(Prompts(), std::vector<std::u16string>{u"正しいqivg形式ファイルではありませんでした"});
+        ExpectBusyDuringEveryMessage(seen, Q(kBusy));
+        ExpectIdleAfterRun();
+    }
+    EXPECT_EQ(Listing(Dir()), (std::vector<std::string>{"letter.txt", "random.qivg", "wrapped.bmp"}));
+}
+
+TEST_F(EncryptDecrypt, APasswordThatIsOnlyTheEndOfTheStoredOneIsOfferedNoNumbers) {
+    WriteFile(In("a.txt"), "hello");
+    Encrypt(In("a.txt"), In("a.qivg"), u"secret1");  // 内部変化数 0, 暗号化回数 1
+    // The precondition: with more rounds undone, the password line's first character becomes
+    // a round key, and "ecret1" opens the file, content and all, under other numbers.
+    bool opensElsewhere = false;
+    for (std::int32_t inKey = -10; inKey <= 10; ++inKey)
+        for (std::int32_t rounds = 2; rounds <= 30; ++rounds)
+            opensElsewhere = opensElsewhere || OpenQivg({In("a.qivg"), u"ecret1", inKey, rounds}).result.ok();
+    ASSERT_TRUE(opensElsewhere);
+
+    services.messages.clear();
+    Decrypt(In("a.qivg"), In("out.bin"), u"ecret1");
+    EXPECT_EQ(Prompts(), (std::vector<std::u16string>{kPasswordMismatchMessage, u"復号に失敗しました"}));
+    EXPECT_EQ(Listing(Dir()), (std::vector<std::string>{"a.qivg", "a.txt"}));
 }
 
 TEST_F(EncryptDecrypt, AMatchingPasswordOverThePayloadErrorIsOnlyAFailure) {

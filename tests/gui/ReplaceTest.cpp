@@ -293,6 +293,8 @@ TEST_F(Replace, TheQuestionComesOnlyAfterTheSourceIsChecked) {
         {"wrap of nothing", "Option3", "missing.txt", "missing.bmp", NotFoundMessage(U(In("missing.txt")))},
         {"decryption of nothing", "Option2", "missing.qivg", "missing",
          NotFoundMessage(U(In("missing.qivg")))},
+        {"decryption of no .qivg file", "Option2", "text.txt", "text",
+         u"正しいqivg形式ファイルではありませんでした"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
