@@ -53,7 +53,10 @@ std::string Pattern(std::size_t size, unsigned seed) {
 
 void FormTest::SetUp() {
     ASSERT_TRUE(tmp_.isValid());
-    dir_ = PathFromText(FromQString(tmp_.path()));
+    dir_ = PathFromText(FromQString(tmp_.path())) / "work";
+    std::filesystem::create_directory(dir_);
+    previousFolder_ = std::filesystem::current_path();
+    std::filesystem::current_path(dir_);
     services.programFolder = U(dir_);
     form = std::make_unique<Form1>(services);
     services.onMessage = [this](const FakeRunTime::Message& message) {
@@ -69,6 +72,7 @@ void FormTest::TearDown() {
     services.onMessage = nullptr;
     services.onInput = nullptr;
     form.reset();
+    if (!previousFolder_.empty()) std::filesystem::current_path(previousFolder_);
 }
 
 void FormTest::Click(const char* button) {

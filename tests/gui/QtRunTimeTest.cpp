@@ -139,12 +139,14 @@ TEST(QtRunTime, InputBoxGivesTheTextOrNothingWhenCancelled) {
 }
 
 TEST(QtRunTime, FileDialogSettings) {
+    QTemporaryDir scratch;
+    ASSERT_TRUE(scratch.isValid());
     QtRunTime services;
     FileDialogRequest request;
     request.kind = FileDialogRequest::Kind::Save;
     request.title = u"ファイルの参照";
     request.filter = u"Quorvane暗号ファイル(*.qivg)|*.qivg";
-    request.fileName = u"/tmp/report";
+    request.fileName = FromQString(scratch.path() + QStringLiteral("/report"));
     request.defaultSuffix = u"qivg";
     WhenOpen<QFileDialog>([](QFileDialog* dialog) {
         EXPECT_EQ(dialog->windowTitle(), QStringLiteral("ファイルの参照"));
