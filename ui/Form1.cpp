@@ -2,7 +2,6 @@
 #include "Form1.h"
 
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QProgressBar>
@@ -63,7 +62,13 @@ void Form1::ConnectHandlers() {
     for (QLineEdit* box : std::initializer_list<QLineEdit*>{Text1[0], Text1[1], Text2})
         connect(box, &QLineEdit::returnPressed, Command2, &QPushButton::click);
     connect(Text1[2], &QLineEdit::returnPressed, Command3, &QPushButton::click);
-    connect(Text1[0], &PathBox::fileDropped, this, &Form1::SourceChosen);
+    for (int i = 0; i < 3; ++i)
+        connect(Text1[i], &PathBox::fileDropped, this, [this, i](int count) { Dropped(i, count); });
+    // Any change to the destination that the window did not make is the user's own.
+    connect(Text1[1], &QLineEdit::textChanged, this, [this] {
+        if (!fillingDestination_) destinationFilled_ = false;
+    });
+    connect(Option1, &QRadioButton::toggled, this, &Form1::DirectionChanged);
     connect(UD, &UpDown::valueChanged, this, &Form1::UD_Change);
     connect(UD2, &UpDown::valueChanged, this, &Form1::UD2_Change);
     Label9->installEventFilter(this);
@@ -80,20 +85,43 @@ void Form1::Form_Load() {
 }
 
 void Form1::OpenArgument(const QString& path) {
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QStringLiteral("bmp")) {
+    if (HasExtension(FromQString(path), u"bmp")) {
         Text1[2]->setText(path);
         Option4->setChecked(true);
         return;
     }
-    (suffix == QStringLiteral("qivg") ? Option2 : Option1)->setChecked(true);
+    (HasExtension(FromQString(path), kEncryptedSuffix) ? Option2 : Option1)->setChecked(true);
     Text1[0]->setText(path);
     SourceChosen();
 }
 
 void Form1::SourceChosen() {
-    if (!Text1[1]->text().isEmpty()) return;
+    if (destinationFilled_ || Text1[1]->text().isEmpty()) FillDestination();
+}
+
+void Form1::DirectionChanged() {
+    if (destinationFilled_) FillDestination();
+}
+
+void Form1::FillDestination() {
+    fillingDestination_ = true;
     Text1[1]->setText(ToQString(SuggestedDestination(BoxText(Text1[0]), Option1->isChecked())));
+    fillingDestination_ = false;
+    destinationFilled_ = true;
+}
+
+void Form1::Dropped(int index, int fileCount) {
+    const std::u16string file = BoxText(Text1[index]);
+    if (index == 0) {
+        (HasExtension(file, kEncryptedSuffix) ? Option2 : Option1)->setChecked(true);
+        SourceChosen();
+    } else if (index == 2) {
+        (HasExtension(file, u"bmp") ? Option4 : Option3)->setChecked(true);
+    }
+    if (fileCount <= 1) return;
+    // After the drop has ended: the program the files came from is not kept waiting.
+    QMetaObject::invokeMethod(
+        this, [this, file] { services_.MsgBox(OnlyFirstDropped(file)); }, Qt::QueuedConnection);
 }
 
 // Browse: the source boxes get an open dialog, the destination box a save dialog; the

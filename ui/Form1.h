@@ -85,9 +85,16 @@ private:
     void FollowPalette();
     void ApplyColours();
     void NameForScreenReaders();
-    // A source was browsed for, dropped or named on the command line: an empty destination
-    // gets the one that goes with it.
+    // A source was browsed for, dropped or named on the command line: an empty destination,
+    // or one the window filled in and the user has not touched since, gets the one that goes
+    // with it.
     void SourceChosen();
+    // Encryption and decryption were swapped: a destination the window filled in follows.
+    void DirectionChanged();
+    void FillDestination();
+    // A file dropped on a path box selects the mode that goes with it; of several files only
+    // the first is taken, and the user is told so.
+    void Dropped(int index, int fileCount);
 
     void Encrypt(const std::u16string& source, const std::u16string& destination,
                  const std::u16string& password, const std::u16string& baseName, std::int32_t inKey);
@@ -142,6 +149,9 @@ private:
     // A destination chosen in the save dialog over an existing file: the dialog has asked
     // about replacing it, so a run does not ask again while the box still holds it.
     std::optional<std::u16string> replaceAgreed_;
+    // The destination box holds what the window filled in, untouched by the user since.
+    bool destinationFilled_ = false;
+    bool fillingDestination_ = false;  // the window itself is writing the destination box
     std::u16string savedCaption_;
     bool captionSwapped_ = false;
     bool running_ = false;

@@ -1,7 +1,10 @@
 #include "GuiFixture.h"
 
+#include <QDropEvent>
+#include <QMimeData>
 #include <QRadioButton>
 #include <QTest>
+#include <QUrl>
 #include <algorithm>
 #include <fstream>
 #include <iterator>
@@ -89,6 +92,19 @@ void FormTest::Select(const char* option) {
 
 bool FormTest::WaitIdle(int timeoutMs) {
     return QTest::qWaitFor([this] { return !form->Running(); }, timeoutMs);
+}
+
+bool DropFiles(QWidget* target, const QStringList& files) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& file : files) urls << QUrl::fromLocalFile(file);
+    data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &drop);
+    return drop.isAccepted();
 }
 
 void ExpectBusyDuringEveryMessage(const std::vector<FormTest::Seen>& seen, const QString& caption) {

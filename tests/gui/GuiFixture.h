@@ -82,6 +82,9 @@ private:
     std::filesystem::path previousFolder_;
 };
 
+// Drops local files on a widget as a file manager would; true when it took them.
+bool DropFiles(QWidget* target, const QStringList& files);
+
 // Checks that every message of a run came while the window was busy with `caption`.
 void ExpectBusyDuringEveryMessage(const std::vector<FormTest::Seen>& seen, const QString& caption);
 
