@@ -88,11 +88,13 @@ void Form1::OpenArgument(const QString& path) {
     if (HasExtension(FromQString(path), u"bmp")) {
         Text1[2]->setText(path);
         Option4->setChecked(true);
+        Command3->setFocus(Qt::OtherFocusReason);
         return;
     }
     (HasExtension(FromQString(path), kEncryptedSuffix) ? Option2 : Option1)->setChecked(true);
     Text1[0]->setText(path);
     SourceChosen();
+    Text2->setFocus(Qt::OtherFocusReason);
 }
 
 void Form1::SourceChosen() {
@@ -478,6 +480,14 @@ void Form1::closeEvent(QCloseEvent* event) {
     }
     LeaveBusy();
     event->accept();
+}
+
+void Form1::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // The style marks the focused control only once the focus has moved by keyboard, and
+    // showing a window forgets that it has; this window starts with the keyboard in a control
+    // (開始, or the password box) and shows which from the start.
+    setAttribute(Qt::WA_KeyboardFocusChange);
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {

@@ -42,7 +42,8 @@ public:
     ~Form1() override;
 
     // A file named on the command line: a .qivg file is offered for decryption, a .bmp file
-    // for extraction, any other file for encryption.
+    // for extraction, any other file for encryption. The keyboard goes to what is left to do:
+    // the password, or the BMP pane's start button.
     void OpenArgument(const QString& path);
 
     // True from the start of a run until its last message has been dismissed.
@@ -69,6 +70,7 @@ signals:
 protected:
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
