@@ -9,10 +9,10 @@ namespace angoka {
 
 ConsoleRunTime::ConsoleRunTime() : generator_(std::random_device{}()) {}
 
-bool ConsoleRunTime::MsgBox(const std::u16string& prompt, Buttons,
+bool ConsoleRunTime::MsgBox(const std::u16string& prompt, Buttons buttons,
                             const std::optional<std::u16string>& title) {
     std::cerr << ToUtf8(title.value_or(kAppTitle)) << ": " << ToUtf8(prompt) << '\n';
-    return true;  // no one to ask: OK, or Yes, the default button
+    return buttons != Buttons::YesNoDefaultNo;  // no one to ask: the default button
 }
 
 std::optional<std::u16string> ConsoleRunTime::InputBox(const std::u16string& prompt,

@@ -67,11 +67,11 @@ bool QtRunTime::MsgBox(const std::u16string& prompt, Buttons buttons,
     box.setWindowTitle(ToQString(title ? *title : std::u16string(kAppTitle)));
     box.setText(QtPromptText(prompt));
     if (auto* buttonBox = box.findChild<QDialogButtonBox*>()) buttonBox->setStyle(buttonOrderStyle_.get());
-    if (buttons == Buttons::YesNo) {
+    if (buttons != Buttons::OK) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.button(QMessageBox::Yes)->setText(QStringLiteral("はい(&Y)"));
         box.button(QMessageBox::No)->setText(QStringLiteral("いいえ(&N)"));
-        box.setDefaultButton(QMessageBox::Yes);
+        box.setDefaultButton(buttons == Buttons::YesNo ? QMessageBox::Yes : QMessageBox::No);
         box.setEscapeButton(QMessageBox::No);
     } else {
         box.setStandardButtons(QMessageBox::Ok);

@@ -8,7 +8,9 @@
 
 namespace angoka {
 
-enum class Buttons { OK, YesNo };
+// OK alone, or Yes and No. YesNo has Yes as its default button; YesNoDefaultNo has No, for a
+// question whose Yes destroys something (Return or Escape then keeps it).
+enum class Buttons { OK, YesNo, YesNoDefaultNo };
 
 struct FileDialogRequest {
     enum class Kind { Open, Save };

@@ -2,7 +2,6 @@
 #include "Form1.h"
 
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QProgressBar>
@@ -14,6 +13,7 @@
 #include "BinAngsDL.h"
 #include "BmpCodec.h"
 #include "Envelope.h"
+#include "FileIdentity.h"
 #include "InternetShortcut.h"
 #include "Nibbles.h"
 #include "PathBox.h"
@@ -23,6 +23,7 @@
 #include "RunDriver.h"
 #include "RunMessages.h"
 #include "RunTime.h"
+#include "SourceFile.h"
 #include "UpDown.h"
 #include "WindowMessages.h"
 
@@ -43,10 +44,11 @@ bool Form1::CancelRequested() const {
     return driver_->CancelRequested();
 }
 
-OutputOptions Form1::WriteOptions(bool replace) const {
+OutputOptions Form1::WriteOptions(bool replace, OutputKind kind) const {
     OutputOptions options = outputOptions_;
     options.replace = replace;
     options.flushNew = true;
+    if (kind == OutputKind::FromStoredName) options.followLinks = false;
     return options;
 }
 
@@ -60,7 +62,13 @@ void Form1::ConnectHandlers() {
     for (QLineEdit* box : std::initializer_list<QLineEdit*>{Text1[0], Text1[1], Text2})
         connect(box, &QLineEdit::returnPressed, Command2, &QPushButton::click);
     connect(Text1[2], &QLineEdit::returnPressed, Command3, &QPushButton::click);
-    connect(Text1[0], &PathBox::fileDropped, this, &Form1::SourceChosen);
+    for (int i = 0; i < 3; ++i)
+        connect(Text1[i], &PathBox::fileDropped, this, [this, i](int count) { Dropped(i, count); });
+    // Any change to the destination that the window did not make is the user's own.
+    connect(Text1[1], &QLineEdit::textChanged, this, [this] {
+        if (!fillingDestination_) destinationFilled_ = false;
+    });
+    connect(Option1, &QRadioButton::toggled, this, &Form1::DirectionChanged);
     connect(UD, &UpDown::valueChanged, this, &Form1::UD_Change);
     connect(UD2, &UpDown::valueChanged, this, &Form1::UD2_Change);
     Label9->installEventFilter(this);
@@ -77,20 +85,45 @@ void Form1::Form_Load() {
 }
 
 void Form1::OpenArgument(const QString& path) {
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QStringLiteral("bmp")) {
+    if (HasExtension(FromQString(path), u"bmp")) {
         Text1[2]->setText(path);
         Option4->setChecked(true);
+        Command3->setFocus(Qt::OtherFocusReason);
         return;
     }
-    (suffix == QStringLiteral("qivg") ? Option2 : Option1)->setChecked(true);
+    (HasExtension(FromQString(path), kEncryptedSuffix) ? Option2 : Option1)->setChecked(true);
     Text1[0]->setText(path);
     SourceChosen();
+    Text2->setFocus(Qt::OtherFocusReason);
 }
 
 void Form1::SourceChosen() {
-    if (!Text1[1]->text().isEmpty()) return;
+    if (destinationFilled_ || Text1[1]->text().isEmpty()) FillDestination();
+}
+
+void Form1::DirectionChanged() {
+    if (destinationFilled_) FillDestination();
+}
+
+void Form1::FillDestination() {
+    fillingDestination_ = true;
     Text1[1]->setText(ToQString(SuggestedDestination(BoxText(Text1[0]), Option1->isChecked())));
+    fillingDestination_ = false;
+    destinationFilled_ = true;
+}
+
+void Form1::Dropped(int index, int fileCount) {
+    const std::u16string file = BoxText(Text1[index]);
+    if (index == 0) {
+        (HasExtension(file, kEncryptedSuffix) ? Option2 : Option1)->setChecked(true);
+        SourceChosen();
+    } else if (index == 2) {
+        (HasExtension(file, u"bmp") ? Option4 : Option3)->setChecked(true);
+    }
+    if (fileCount <= 1) return;
+    // After the drop has ended: the program the files came from is not kept waiting.
+    QMetaObject::invokeMethod(
+        this, [this, file] { services_.MsgBox(OnlyFirstDropped(file)); }, Qt::QueuedConnection);
 }
 
 // Browse: the source boxes get an open dialog, the destination box a save dialog; the
@@ -157,13 +190,14 @@ void Form1::Command2_Click() {
     const std::u16string output = BesideSource(source, destination);
     if (Option1->isChecked()) {
         Encrypt(source, output, password, baseName, inKey);
-    } else {
+    } else if (!RefuseOwnSource(source, output)) {
         Decrypt({source, output, password}, inKey, UD2->value(), true);
     }
 }
 
 void Form1::Encrypt(const std::u16string& source, const std::u16string& destination,
                     const std::u16string& password, const std::u16string& baseName, std::int32_t inKey) {
+    if (RefuseSource(source, destination) || RefuseOwnSource(source, destination)) return;
     cipher_->FileName(baseName);
     cipher_->Pass(password);
     EncryptRequest request{
@@ -187,10 +221,12 @@ void Form1::Decrypt(const DecryptRun& run, std::int32_t inKey, std::int32_t roun
     driver_->Start(
         [request, opened, others, searchOthers](const Progress& progress) {
             *opened = OpenQivg(request, progress);
-            // The password may be right and the numbers wrong: the file's first bytes tell.
-            if (searchOthers && opened->result.outcome == Outcome::WrongPassword && !progress.Cancelled()) {
+            // The password may be right and the numbers wrong, or the file no .qivg file at
+            // all: its first bytes tell.
+            if (opened->result.outcome == Outcome::WrongPassword && !progress.Cancelled()) {
                 const FoundSettings found = FindSettings(request.source, request.password);
-                if (!found.settings.empty()) *others = found.settings.front();
+                opened->result.outcome = MismatchOutcome(found);
+                if (searchOthers && !found.settings.empty()) *others = found.settings.front();
             }
             return opened->result;
         },
@@ -208,18 +244,24 @@ void Form1::Opened(const DecryptRun& run, const std::shared_ptr<OpenedQivg>& ope
     if (!result.ok()) return EndRun(result, run.source, run.destination);
     cipher_->FileName(opened->storedName.value_or(std::u16string()));
     std::u16string output = run.destination;
+    OutputKind kind = OutputKind::Chosen;
     if (opened->safeName) {
         const bool yes =
             services_.MsgBox(kStoredNameBefore + *opened->safeName + kStoredNameAfter, Buttons::YesNo);
         if (closing_) return;
-        if (yes) output = FolderOf(run.destination) + *opened->safeName;
+        if (yes) {
+            output = FolderOf(run.destination) + *opened->safeName;
+            kind = OutputKind::FromStoredName;
+        }
     }
+    // The stored name may name the source itself; the typed name may have become it meanwhile.
+    if (RefuseOwnSource(run.source, output)) return;
     Write(
         run.source, output,
         [opened, path = PathFromText(output)](const Progress& progress, const OutputOptions& options) {
             return WriteQivg(*opened, path, progress, options);
         },
-        DecryptedMessage(output));
+        DecryptedMessage(output), kind);
 }
 
 // Offers the numbers under which the password matches; on Yes the spin controls take them
@@ -259,7 +301,9 @@ void Form1::Command3_Click() {
 }
 
 void Form1::WrapBmp(const std::u16string& source, const std::u16string& stem) {
+    // A .bmp wrapped onto itself is replaced by its wrapped form, after the replace question.
     const std::u16string output = stem + u"bmp";
+    if (RefuseSource(source, output)) return;
     Write(
         source, output,
         [from = PathFromText(source), to = PathFromText(output)](const Progress& progress,
@@ -285,12 +329,33 @@ void Form1::ExtractBmp(const std::u16string& source, const std::u16string& stem)
           {});
 }
 
+bool Form1::RefuseSource(const std::u16string& source, const std::u16string& output) {
+    SourceFile file;
+    const Result opened = file.Open(PathFromText(source));
+    if (opened.ok()) return false;
+    EndRun(opened, source, output);
+    return true;
+}
+
+bool Form1::RefuseOwnSource(const std::u16string& source, const std::u16string& output) {
+    if (!IsSameFile(PathFromText(source), PathFromText(output))) return false;
+    WorkDone(false);
+    services_.MsgBox(kOutputIsSource + std::u16string(u"\r\n") + output);
+    LeaveBusy();
+    return true;
+}
+
 void Form1::Write(const std::u16string& source, const std::u16string& output, WriteJob job,
-                  const std::u16string& doneMessage) {
+                  const std::u16string& doneMessage, OutputKind kind) {
+    // A link where only a file may be is refused as the write would refuse it, without first
+    // asking whether to replace it.
+    std::error_code ec;
+    if (kind == OutputKind::FromStoredName && std::filesystem::is_symlink(PathFromText(output), ec))
+        return EndRun({Outcome::DestinationNotFile, PathFromText(output), {}}, source, output);
     const std::optional<bool> replace = ReplaceConsent(output);
     if (closing_) return;
     if (!replace) return LeaveBusy();  // the user keeps the file: the run ends quietly
-    driver_->Start([job = std::move(job), options = WriteOptions(*replace)](
+    driver_->Start([job = std::move(job), options = WriteOptions(*replace, kind)](
                        const Progress& progress) { return job(progress, options); },
                    [this, source, output, doneMessage](const Result& result) {
                        // The consent was for the file that was there; the next run asks afresh.
@@ -307,7 +372,8 @@ std::optional<bool> Form1::ReplaceConsent(const std::u16string& output) {
     // write itself, with its own message.
     if (!std::filesystem::exists(std::filesystem::symlink_status(path, ec))) return false;
     if (std::filesystem::is_directory(path, ec)) return false;
-    if (!services_.MsgBox(ReplaceQuestion(output), Buttons::YesNo)) return std::nullopt;
+    // No is the default: a Return pressed by habit keeps the file.
+    if (!services_.MsgBox(ReplaceQuestion(output), Buttons::YesNoDefaultNo)) return std::nullopt;
     return true;
 }
 
@@ -414,6 +480,14 @@ void Form1::closeEvent(QCloseEvent* event) {
     }
     LeaveBusy();
     event->accept();
+}
+
+void Form1::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // The style marks the focused control only once the focus has moved by keyboard, and
+    // showing a window forgets that it has; this window starts with the keyboard in a control
+    // (開始, or the password box) and shows which from the start.
+    setAttribute(Qt::WA_KeyboardFocusChange);
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {

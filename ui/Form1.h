@@ -42,7 +42,8 @@ public:
     ~Form1() override;
 
     // A file named on the command line: a .qivg file is offered for decryption, a .bmp file
-    // for extraction, any other file for encryption.
+    // for extraction, any other file for encryption. The keyboard goes to what is left to do:
+    // the password, or the BMP pane's start button.
     void OpenArgument(const QString& path);
 
     // True from the start of a run until its last message has been dismissed.
@@ -69,6 +70,7 @@ signals:
 protected:
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -85,14 +87,22 @@ private:
     void FollowPalette();
     void ApplyColours();
     void NameForScreenReaders();
-    // A source was browsed for, dropped or named on the command line: an empty destination
-    // gets the one that goes with it.
+    // A source was browsed for, dropped or named on the command line: an empty destination,
+    // or one the window filled in and the user has not touched since, gets the one that goes
+    // with it.
     void SourceChosen();
+    // Encryption and decryption were swapped: a destination the window filled in follows.
+    void DirectionChanged();
+    void FillDestination();
+    // A file dropped on a path box selects the mode that goes with it; of several files only
+    // the first is taken, and the user is told so.
+    void Dropped(int index, int fileCount);
 
     void Encrypt(const std::u16string& source, const std::u16string& destination,
                  const std::u16string& password, const std::u16string& baseName, std::int32_t inKey);
-    // Opens the file under the given numbers; when the password does not match and
-    // `searchOthers` is set, also looks for numbers under which it does.
+    // Opens the file under the given numbers. When the password does not match, the finder
+    // tells a file that is no .qivg file at all; with `searchOthers` it also offers numbers
+    // under which the password does match.
     void Decrypt(const DecryptRun& run, std::int32_t inKey, std::int32_t rounds, bool searchOthers);
     void Opened(const DecryptRun& run, const std::shared_ptr<OpenedQivg>& opened,
                 const std::optional<QivgSettings>& others);
@@ -100,14 +110,25 @@ private:
     void WrapBmp(const std::u16string& source, const std::u16string& stem);
     void ExtractBmp(const std::u16string& source, const std::u16string& stem);
 
+    // Ends the run with its message when `source` cannot be read: nothing is asked about a
+    // file the run could not make. True when it did.
+    bool RefuseSource(const std::u16string& source, const std::u16string& output);
+    // Ends the run with its message when `output` is `source` under another name or the same
+    // (links followed, hard links too): writing it would destroy what it reads. True when it did.
+    bool RefuseOwnSource(const std::u16string& source, const std::u16string& output);
+
+    // How an output path came about: typed or chosen by the user, or made from the name stored
+    // inside the file, which may only name a file or nothing, never a link.
+    enum class OutputKind { Chosen, FromStoredName };
     // The last steps of every run that writes: ask before replacing anything at `output`,
     // run `job` on the worker, then show `doneMessage` (none when empty) or the failure.
     void Write(const std::u16string& source, const std::u16string& output, WriteJob job,
-               const std::u16string& doneMessage);
+               const std::u16string& doneMessage, OutputKind kind = OutputKind::Chosen);
     // The options of every write the window starts: the injected ones, a new file flushed to
     // disk before the completion message (users may delete the original as soon as they read
-    // it), and an existing file replaced only with the user's consent.
-    OutputOptions WriteOptions(bool replace) const;
+    // it), an existing file replaced only with the user's consent, and links followed only at
+    // a path the user chose.
+    OutputOptions WriteOptions(bool replace, OutputKind kind) const;
     // Whether `output` may be written and replaced: nothing when the user declined.
     std::optional<bool> ReplaceConsent(const std::u16string& output);
     // Ends a run after its work: the message for `result`, then the busy state is left.
@@ -130,6 +151,9 @@ private:
     // A destination chosen in the save dialog over an existing file: the dialog has asked
     // about replacing it, so a run does not ask again while the box still holds it.
     std::optional<std::u16string> replaceAgreed_;
+    // The destination box holds what the window filled in, untouched by the user since.
+    bool destinationFilled_ = false;
+    bool fillingDestination_ = false;  // the window itself is writing the destination box
     std::u16string savedCaption_;
     bool captionSwapped_ = false;
     bool running_ = false;

@@ -55,7 +55,7 @@ void PathBox::dropEvent(QDropEvent* event) {
     if (file.isEmpty()) return QLineEdit::dropEvent(event);
     event->acceptProposedAction();
     setText(file);
-    emit fileDropped();
+    emit fileDropped(static_cast<int>(event->mimeData()->urls().size()));
 }
 
 }  // namespace angoka

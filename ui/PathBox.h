@@ -12,8 +12,9 @@ public:
     explicit PathBox(QWidget* parent = nullptr);
 
 signals:
-    // A local file was dropped; the box already holds its path.
-    void fileDropped();
+    // A local file was dropped; the box already holds its path. `fileCount` counts every item
+    // dropped with it (only the first one is taken).
+    void fileDropped(int fileCount);
 
 protected:
     void focusInEvent(QFocusEvent* event) override;

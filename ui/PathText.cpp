@@ -41,8 +41,13 @@ std::u16string BesideSource(const std::u16string& source, const std::u16string& 
     return FolderOf(source) + destination;
 }
 
+bool HasExtension(const std::u16string& path, const std::u16string& extension) {
+    return EndsWithIgnoringCase(BaseName(path), u"." + extension);
+}
+
 std::u16string SuggestedDestination(const std::u16string& source, bool encrypting) {
     const std::u16string suffix = std::u16string(u".") + kEncryptedSuffix;
+    if (source.empty()) return {};
     if (encrypting) return source + suffix;
     // "x.qivg" gives "x"; ".qivg" alone, or a folder's ".qivg", would give no file name.
     if (!EndsWithIgnoringCase(source, suffix) || BaseName(source).size() <= suffix.size()) return {};

@@ -44,6 +44,10 @@ inline constexpr char16_t kExtensionDefault[] = u"qivg";
 
 // Shown in an empty path box.
 inline constexpr char16_t kDropHint[] = u"ここにファイルをドロップできます";
+// Shown when several files are dropped on a path box at once.
+inline std::u16string OnlyFirstDropped(const std::u16string& path) {
+    return u"複数のファイルがドロップされたため、最初のファイルだけを使います\r\n" + path;
+}
 
 // The home-page shortcut in the program's folder.
 inline constexpr char16_t kShortcutFile[] = u"Quorvane.url";

@@ -135,12 +135,7 @@ TEST_F(Browse, AChosenSourceFillsAnEmptyDestination) {
             services.dialogAnswers = {U(c.source)};
             Click("Command1_0");
         } else if (way == "drop") {
-            QMimeData data;
-            data.setUrls({QUrl::fromLocalFile(c.source)});
-            QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-            QCoreApplication::sendEvent(Box("Text1_0"), &enter);
-            QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-            QCoreApplication::sendEvent(Box("Text1_0"), &drop);
+            ASSERT_TRUE(DropFiles(Box("Text1_0"), {c.source}));
         } else {
             form->OpenArgument(c.source);
         }
@@ -152,6 +147,124 @@ TEST_F(Browse, AChosenSourceFillsAnEmptyDestination) {
     QTest::keyClicks(Box("Text1_0"), QStringLiteral("x"));
     EXPECT_TRUE(Box("Text1_1")->text().isEmpty());
     EXPECT_FALSE(Box("Text1_1")->isReadOnly());
+}
+
+TEST_F(Browse, AFilledInDestinationFollowsTheSourceAndTheDirectionUntilTheUserTouchesIt) {
+    enum class Do {
+        BrowseSource,
+        DropSource,
+        Argument,
+        Encrypt,
+        Decrypt,
+        TypeDestination,
+        BrowseDestination,
+        DropDestination,
+        ClearDestination
+    };
+    struct Step {
+        Do what;
+        QString path;  // the file, or the text typed
+    };
+    struct Case {
+        const char* name;
+        std::vector<Step> steps;
+        QString expected;
+    };
+    const QString a = QStringLiteral("/d/a.txt"), b = QStringLiteral("/d/b.txt");
+    const Case cases[] = {
+        {"browsed again", {{Do::BrowseSource, a}, {Do::BrowseSource, b}}, QStringLiteral("/d/b.txt.qivg")},
+        {"dropped after", {{Do::BrowseSource, a}, {Do::DropSource, b}}, QStringLiteral("/d/b.txt.qivg")},
+        {"named again",
+         {{Do::Argument, a}, {Do::Argument, QStringLiteral("/d/c.qivg")}},
+         QStringLiteral("/d/c")},
+        {"direction swapped",
+         {{Do::BrowseSource, QStringLiteral("/d/c.qivg")}, {Do::Decrypt, {}}},
+         QStringLiteral("/d/c")},
+        {"swapped and back",
+         {{Do::BrowseSource, a}, {Do::Decrypt, {}}, {Do::Encrypt, {}}},
+         QStringLiteral("/d/a.txt.qivg")},
+        // Decrypting a file without .qivg suggests no name: the box is emptied, not left stale.
+        {"swapped to nothing", {{Do::BrowseSource, a}, {Do::Decrypt, {}}}, QString()},
+        {"emptied, then browsed",
+         {{Do::BrowseSource, a}, {Do::ClearDestination, {}}, {Do::BrowseSource, b}},
+         QStringLiteral("/d/b.txt.qivg")},
+        // The user's own destination is never touched.
+        {"typed after",
+         {{Do::BrowseSource, a},
+          {Do::TypeDestination, QStringLiteral("x")},
+          {Do::BrowseSource, b},
+          {Do::Decrypt, {}}},
+         QStringLiteral("/d/a.txt.qivgx")},
+        {"typed before",
+         {{Do::TypeDestination, QStringLiteral("/d/t")}, {Do::BrowseSource, a}},
+         QStringLiteral("/d/t")},
+        {"browsed for",
+         {{Do::BrowseSource, a},
+          {Do::BrowseDestination, QStringLiteral("/d/mine.qivg")},
+          {Do::BrowseSource, b}},
+         QStringLiteral("/d/mine.qivg")},
+        {"dropped on",
+         {{Do::BrowseSource, a}, {Do::DropDestination, QStringLiteral("/d/mine.bin")}, {Do::DropSource, b}},
+         QStringLiteral("/d/mine.bin")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Select("Option1");
+        Box("Text1_0")->clear();
+        Box("Text1_1")->clear();
+        for (const Step& step : c.steps) {
+            switch (step.what) {
+                case Do::BrowseSource:
+                    services.dialogAnswers = {U(step.path)};
+                    Click("Command1_0");
+                    break;
+                case Do::DropSource:
+                    ASSERT_TRUE(DropFiles(Box("Text1_0"), {step.path}));
+                    break;
+                case Do::Argument:
+                    form->OpenArgument(step.path);
+                    break;
+                case Do::Encrypt:
+                    Select("Option1");
+                    break;
+                case Do::Decrypt:
+                    Select("Option2");
+                    break;
+                case Do::TypeDestination:
+                    Box("Text1_1")->end(false);
+                    QTest::keyClicks(Box("Text1_1"), step.path);
+                    break;
+                case Do::BrowseDestination:
+                    services.dialogAnswers = {U(step.path)};
+                    Click("Command1_1");
+                    break;
+                case Do::DropDestination:
+                    ASSERT_TRUE(DropFiles(Box("Text1_1"), {step.path}));
+                    break;
+                case Do::ClearDestination:
+                    Box("Text1_1")->selectAll();
+                    QTest::keyClick(Box("Text1_1"), Qt::Key_Delete);
+                    break;
+            }
+        }
+        EXPECT_EQ(Box("Text1_1")->text(), c.expected);
+    }
+}
+
+TEST_F(Browse, AnotherSourceIsNeverPutIntoTheFirstOnesEncryptedFile) {
+    // Browse a.txt, then b.txt, and press Return: b.txt.qivg is made, a.txt.qivg kept unasked.
+    WriteFile(In("a.txt"), "first");
+    WriteFile(In("b.txt"), "second");
+    WriteFile(In("a.txt.qivg"), "a's");
+    services.dialogAnswers = {U(In("a.txt")), U(In("b.txt"))};
+    Click("Command1_0");
+    Click("Command1_0");
+    SetText("Text2", std::u16string(u"pw"));
+    QTest::keyClick(Box("Text2"), Qt::Key_Return);
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_EQ(Prompts(), std::vector<std::u16string>{u"完了\r\n" + U(In("b.txt.qivg")) + u"に出力完了"});
+    EXPECT_EQ(ReadFile(In("a.txt.qivg")), "a's");
+    EXPECT_TRUE(std::filesystem::exists(In("b.txt.qivg")));
 }
 
 }  // namespace

@@ -8,9 +8,11 @@
 #include <cerrno>
 
 #include "BinAngsDL.h"
+#include "BmpCodec.h"
 #include "GuiFixture.h"
 #include "Messages.h"
 #include "Paths.h"
+#include "QivgCodec.h"
 #include "UpDown.h"
 
 namespace angoka::testing {
@@ -61,26 +63,28 @@ protected:
 
 TEST_F(EncryptDecrypt, EmptyFieldsAreReportedInOrderWithoutEnteringTheBusyState) {
     struct Case {
-        const char16_t *source, *destination, *password;
+        std::u16string source, destination, password;
         const char16_t* message;
         bool focusToPassword;
     };
+    WriteFile(In("a.txt"), "data");
+    const std::u16string a = U(In("a.txt")), out = U(In("out"));
     const Case cases[] = {
         {u"", u"", u"", u"元ファイルを入力してください", false},
-        {u"", u"/x/out", u"pw", u"元ファイルを入力してください", false},
-        {u"/x/a.txt", u"", u"", u"後ファイルを入力してください", false},
-        {u"/x/a.txt", u"/x/out", u"", u"パスワードを入力してください", true},
+        {u"", out, u"pw", u"元ファイルを入力してください", false},
+        {a, u"", u"", u"後ファイルを入力してください", false},
+        {a, out, u"", u"パスワードを入力してください", true},
         // A password the file cannot hold would make a file that never opens again.
-        {u"/x/a.txt", u"/x/out", u"pä\U0001F600", u"パスワードに使えない文字が含まれています", true},
-        {u"/x/a.txt", u"/x/out", u"line\rend", u"パスワードに使えない文字が含まれています", true},
+        {a, out, u"pä\U0001F600", u"パスワードに使えない文字が含まれています", true},
+        {a, out, u"line\rend", u"パスワードに使えない文字が含まれています", true},
     };
     for (const Case& c : cases) {
         services.messages.clear();
         seen.clear();
         Child<QWidget>("Command2")->setFocus();
-        SetText("Text1_0", std::u16string(c.source));
-        SetText("Text1_1", std::u16string(c.destination));
-        SetText("Text2", std::u16string(c.password));
+        SetText("Text1_0", c.source);
+        SetText("Text1_1", c.destination);
+        SetText("Text2", c.password);
         Click("Command2");
         EXPECT_EQ(Prompts(), std::vector<std::u16string>{c.message}) << Q(c.message).toStdString();
         ASSERT_EQ(seen.size(), 1u);
@@ -92,7 +96,7 @@ TEST_F(EncryptDecrypt, EmptyFieldsAreReportedInOrderWithoutEnteringTheBusyState)
         EXPECT_EQ(form->focusWidget() == Child<QWidget>("Text2"), c.focusToPassword);
         ExpectIdleAfterRun();
     }
-    EXPECT_TRUE(Listing(Dir()).empty());
+    EXPECT_EQ(Listing(Dir()), std::vector<std::string>{"a.txt"});
 }
 
 TEST_F(EncryptDecrypt, EncryptionWritesTheFileAndReportsWhileBusy) {
@@ -264,17 +268,47 @@ TEST_F(EncryptDecrypt, AMissingSourceEndsTheEncryptionAfterTheNotFoundMessage) {
 }
 
 TEST_F(EncryptDecrypt, AnUnsafeStoredNameIsNeverOffered) {
-    for (const std::u16string name : {u"../x", u"a/b", u"..", u""}) {
-        SCOPED_TRACE(Q(name).toStdString());
+    // Names that would leave the folder, or make a file the user does not see or that other
+    // programs take for something else (an option, a name with a space they cannot see).
+    struct Case {
+        std::u16string name;
+        bool offered;
+    };
+    const Case cases[] = {
+        {u"../x", false},
+        {u"a/b", false},
+        {u"..", false},
+        {u"", false},
+        {u".profile", false},
+        {u"-rf", false},
+        {u"-", false},
+        {u" a.txt", false},
+        {u"a.txt ", false},
+        {u"\u3000a.txt", false},
+        {u"a.txt\u3000", false},
+        {u"a.", false},
+        {u"a.txt.", false},
+        // The one kind that is offered: a space inside, a dot before the extension.
+        {u"plain name.txt", true},
+    };
+    std::filesystem::create_directory(In("out"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Q(c.name).toStdString());
         services.messages.clear();
-        std::filesystem::remove(In("plain.bin"));
-        MakeQivg(In("unsafe.qivg"), kMarker + std::u16string(u"414243"), name, 1);
+        for (const auto& name : Listing(In("out"))) std::filesystem::remove(In("out") / name);
+        MakeQivg(In("unsafe.qivg"), kMarker + std::u16string(u"414243"), c.name, 1);
         Child<UpDown>("UD2")->setValue(1);
-        Decrypt(In("unsafe.qivg"), In("plain.bin"));
-        EXPECT_EQ(Prompts(), std::vector<std::u16string>{U(In("plain.bin")) + u"に復号完了"});
-        EXPECT_EQ(ReadFile(In("plain.bin")), "ABC");
+        services.yesNoAnswers = {true};  // Yes to the stored name, wherever it is offered
+        Decrypt(In("unsafe.qivg"), In("out/plain.bin"));
+        const std::u16string output = c.offered ? U(In("out")) + u"/" + c.name : U(In("out/plain.bin"));
+        std::vector<std::u16string> expected{output + u"に復号完了"};
+        if (c.offered)
+            expected.insert(expected.begin(), u"元のファイル名" + c.name + u"を検出しました。適応しますか？");
+        EXPECT_EQ(Prompts(), expected);
+        EXPECT_EQ(ReadFile(PathFromText(output)), "ABC");
+        EXPECT_EQ(Listing(In("out")).size(), 1u);
     }
-    EXPECT_FALSE(std::filesystem::exists(Dir().parent_path() / "x"));
+    EXPECT_EQ(Listing(Dir()), (std::vector<std::string>{"out", "unsafe.qivg"}));
 }
 
 TEST_F(EncryptDecrypt, ASourceNameWithALineEndStillMakesAFileThatOpens) {
@@ -404,6 +438,43 @@ TEST_F(EncryptDecrypt, ARightPasswordUnderOtherNumbersIsOfferedThem) {
         }
         EXPECT_EQ(Listing(Dir()), std::vector<std::string>{"a.qivg"});
     }
+}
+
+TEST_F(EncryptDecrypt, AFileThatIsNoQivgFileIsSaidSoInOneBox) {
+    // Whatever password is typed, such a file opens under no numbers: "wrong password" would
+    // send the user hunting for one.
+    const auto& header = BmpHeader();
+    const std::string text = "Dear user,\r\nthis is a plain letter, no .qivg file at all.\r\n";
+    WriteFile(In("random.qivg"), Pattern(5000, 21));
+    WriteFile(In("letter.txt"), text);
+    WriteFile(In("wrapped.bmp"), std::string(header.begin(), header.end()) + text);
+    for (const char* file : {"random.qivg", "letter.txt", "wrapped.bmp"}) {
+        SCOPED_TRACE(file);
+        services.messages.clear();
+        seen.clear();
+        Decrypt(In(file), In("out.bin"));
+        EXPECT_EQ(Prompts(), std::vector<std::u16string>{u"正しいqivg形式ファイルではありませんでした"});
+        ExpectBusyDuringEveryMessage(seen, Q(kBusy));
+        ExpectIdleAfterRun();
+    }
+    EXPECT_EQ(Listing(Dir()), (std::vector<std::string>{"letter.txt", "random.qivg", "wrapped.bmp"}));
+}
+
+TEST_F(EncryptDecrypt, APasswordThatIsOnlyTheEndOfTheStoredOneIsOfferedNoNumbers) {
+    WriteFile(In("a.txt"), "hello");
+    Encrypt(In("a.txt"), In("a.qivg"), u"secret1");  // 内部変化数 0, 暗号化回数 1
+    // The precondition: with more rounds undone, the password line's first character becomes
+    // a round key, and "ecret1" opens the file, content and all, under other numbers.
+    bool opensElsewhere = false;
+    for (std::int32_t inKey = -10; inKey <= 10; ++inKey)
+        for (std::int32_t rounds = 2; rounds <= 30; ++rounds)
+            opensElsewhere = opensElsewhere || OpenQivg({In("a.qivg"), u"ecret1", inKey, rounds}).result.ok();
+    ASSERT_TRUE(opensElsewhere);
+
+    services.messages.clear();
+    Decrypt(In("a.qivg"), In("out.bin"), u"ecret1");
+    EXPECT_EQ(Prompts(), (std::vector<std::u16string>{kPasswordMismatchMessage, u"復号に失敗しました"}));
+    EXPECT_EQ(Listing(Dir()), (std::vector<std::string>{"a.qivg", "a.txt"}));
 }
 
 TEST_F(EncryptDecrypt, AMatchingPasswordOverThePayloadErrorIsOnlyAFailure) {

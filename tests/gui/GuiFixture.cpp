@@ -1,7 +1,10 @@
 #include "GuiFixture.h"
 
+#include <QDropEvent>
+#include <QMimeData>
 #include <QRadioButton>
 #include <QTest>
+#include <QUrl>
 #include <algorithm>
 #include <fstream>
 #include <iterator>
@@ -53,7 +56,10 @@ std::string Pattern(std::size_t size, unsigned seed) {
 
 void FormTest::SetUp() {
     ASSERT_TRUE(tmp_.isValid());
-    dir_ = PathFromText(FromQString(tmp_.path()));
+    dir_ = PathFromText(FromQString(tmp_.path())) / "work";
+    std::filesystem::create_directory(dir_);
+    previousFolder_ = std::filesystem::current_path();
+    std::filesystem::current_path(dir_);
     services.programFolder = U(dir_);
     form = std::make_unique<Form1>(services);
     services.onMessage = [this](const FakeRunTime::Message& message) {
@@ -69,6 +75,7 @@ void FormTest::TearDown() {
     services.onMessage = nullptr;
     services.onInput = nullptr;
     form.reset();
+    if (!previousFolder_.empty()) std::filesystem::current_path(previousFolder_);
 }
 
 void FormTest::Click(const char* button) {
@@ -85,6 +92,19 @@ void FormTest::Select(const char* option) {
 
 bool FormTest::WaitIdle(int timeoutMs) {
     return QTest::qWaitFor([this] { return !form->Running(); }, timeoutMs);
+}
+
+bool DropFiles(QWidget* target, const QStringList& files) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& file : files) urls << QUrl::fromLocalFile(file);
+    data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &drop);
+    return drop.isAccepted();
 }
 
 void ExpectBusyDuringEveryMessage(const std::vector<FormTest::Seen>& seen, const QString& caption) {

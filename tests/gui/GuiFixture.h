@@ -1,6 +1,10 @@
 #pragma once
 // A shown Form1 on the scripted run-time services, a fresh folder for its files, and what the
 // window looked like while each message box was open.
+//
+// The test's folder, Dir(), is a subfolder of its scratch folder and the current folder while
+// it runs: a relative path, or a "../x" that a faulty run resolves, still lands in the scratch
+// folder and is removed with it.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -75,7 +79,11 @@ protected:
 private:
     QTemporaryDir tmp_;
     std::filesystem::path dir_;
+    std::filesystem::path previousFolder_;
 };
+
+// Drops local files on a widget as a file manager would; true when it took them.
+bool DropFiles(QWidget* target, const QStringList& files);
 
 // Checks that every message of a run came while the window was busy with `caption`.
 void ExpectBusyDuringEveryMessage(const std::vector<FormTest::Seen>& seen, const QString& caption);

@@ -85,5 +85,52 @@ TEST_F(Keyboard, EnteringAPathBoxNeitherSelectsNorClearsItsText) {
     }
 }
 
+TEST_F(Keyboard, AFileNamedOnTheCommandLineLeavesTheKeyboardWhereTheUserGoesOn) {
+    struct Case {
+        QString path;
+        const char* focus;  // the control that takes the keys typed next
+    };
+    const Case cases[] = {
+        {QStringLiteral("/d/report.txt"), "Text2"},
+        {QStringLiteral("/d/secret.qivg"), "Text2"},
+        // The BMP pane needs nothing more: its start button, which Space presses.
+        {QStringLiteral("/d/picture.bmp"), "Command3"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        Child("Command2")->setFocus();
+        Box("Text2")->clear();
+        form->OpenArgument(c.path);
+        ASSERT_EQ(QApplication::focusWidget(), Child(c.focus));
+    }
+    // Typed at once, the password lands in its box.
+    form->OpenArgument(QStringLiteral("/d/report.txt"));
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("pw"));
+    EXPECT_EQ(Box("Text2")->text(), QStringLiteral("pw"));
+}
+
+TEST_F(Keyboard, TheFocusedControlShowsAMark) {
+    // Every control the focus can be in looks different while it is there, from the start and
+    // after a mouse click: the user sees where Space or typed text goes.
+    QWidget* const start = QApplication::focusWidget();
+    ASSERT_EQ(start, Child("Command2"));
+    const QImage startFocused = start->grab().toImage();
+    Child("Command4")->setFocus(Qt::OtherFocusReason);
+    EXPECT_NE(start->grab().toImage(), startFocused) << "Command2 at the start";
+
+    QTest::mouseClick(Child("Option3"), Qt::LeftButton);
+    for (const char* name : {"Command2", "Option1", "Option2", "UD", "UD2", "Text2", "Text1_0", "Command1_0",
+                             "Option3", "Option4", "Command3", "Command4"}) {
+        SCOPED_TRACE(name);
+        QWidget* control = Child(name);
+        control->setFocus(Qt::MouseFocusReason);
+        ASSERT_EQ(QApplication::focusWidget(), control);
+        const QImage focused = control->grab().toImage();
+        (std::string(name) == "Command4" ? Child("Command2") : Child("Command4"))
+            ->setFocus(Qt::MouseFocusReason);
+        EXPECT_NE(control->grab().toImage(), focused);
+    }
+}
+
 }  // namespace
 }  // namespace angoka::testing

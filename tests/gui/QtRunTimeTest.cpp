@@ -10,9 +10,11 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 
+#include "ConsoleRunTime.h"
 #include "QtRunTime.h"
 
 namespace angoka {
@@ -43,12 +45,26 @@ TEST(QtRunTime, FiltersAndPromptsInQtsForm) {
     EXPECT_EQ(QtPromptText(u"完了\r\n/tmp/x\rに出力完了"), QStringLiteral("完了\n/tmp/x\nに出力完了"));
 }
 
-TEST(QtRunTime, MessageBoxPutsYesFirstAsDefaultWithoutIcon) {
+TEST(QtRunTime, MessageBoxPutsYesFirstWithoutIconAndItsDefaultAsAsked) {
     QtRunTime services;
+    enum class Press { Yes, No, Return, Escape };
     struct Case {
-        bool pressYes;
+        Buttons buttons;
+        Press press;
+        bool answer;
     };
-    for (const Case& c : {Case{true}, Case{false}}) {
+    const Case cases[] = {
+        {Buttons::YesNo, Press::Yes, true},
+        {Buttons::YesNo, Press::No, false},
+        {Buttons::YesNo, Press::Return, true},
+        {Buttons::YesNo, Press::Escape, false},
+        // A question whose Yes destroys a file: Return keeps it.
+        {Buttons::YesNoDefaultNo, Press::Yes, true},
+        {Buttons::YesNoDefaultNo, Press::Return, false},
+        {Buttons::YesNoDefaultNo, Press::Escape, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.press) + 10 * static_cast<int>(c.buttons));
         WhenOpen<QMessageBox>([c](QMessageBox* box) {
             EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
             EXPECT_EQ(box->text(), QStringLiteral("元のファイル名a.txtを\n検出しました。"));
@@ -56,14 +72,32 @@ TEST(QtRunTime, MessageBoxPutsYesFirstAsDefaultWithoutIcon) {
             QAbstractButton* yes = box->button(QMessageBox::Yes);
             QAbstractButton* no = box->button(QMessageBox::No);
             ASSERT_TRUE(yes && no);
-            EXPECT_EQ(box->defaultButton(), yes);
+            EXPECT_EQ(box->defaultButton(), c.buttons == Buttons::YesNo ? yes : no);
             EXPECT_EQ(yes->text(), QStringLiteral("はい(&Y)"));
             EXPECT_EQ(no->text(), QStringLiteral("いいえ(&N)"));
             EXPECT_LT(yes->mapToGlobal(QPoint()).x(), no->mapToGlobal(QPoint()).x());
-            (c.pressYes ? yes : no)->click();
+            switch (c.press) {
+                case Press::Yes:
+                    return yes->click();
+                case Press::No:
+                    return no->click();
+                case Press::Return:
+                    return QTest::keyClick(box, Qt::Key_Return);
+                case Press::Escape:
+                    return QTest::keyClick(box, Qt::Key_Escape);
+            }
         });
-        EXPECT_EQ(services.MsgBox(u"元のファイル名a.txtを\r\n検出しました。", Buttons::YesNo), c.pressYes);
+        EXPECT_EQ(services.MsgBox(u"元のファイル名a.txtを\r\n検出しました。", c.buttons), c.answer);
     }
+}
+
+TEST(ConsoleRunTime, AQuestionWithoutAnyoneToAskTakesItsDefaultButton) {
+    ConsoleRunTime services;
+    ::testing::internal::CaptureStderr();
+    EXPECT_TRUE(services.MsgBox(u"x", Buttons::OK, std::nullopt));
+    EXPECT_TRUE(services.MsgBox(u"x", Buttons::YesNo, std::nullopt));
+    EXPECT_FALSE(services.MsgBox(u"x", Buttons::YesNoDefaultNo, std::nullopt));
+    ::testing::internal::GetCapturedStderr();
 }
 
 TEST(QtRunTime, MessageBoxTitle) {
@@ -105,12 +139,14 @@ TEST(QtRunTime, InputBoxGivesTheTextOrNothingWhenCancelled) {
 }
 
 TEST(QtRunTime, FileDialogSettings) {
+    QTemporaryDir scratch;
+    ASSERT_TRUE(scratch.isValid());
     QtRunTime services;
     FileDialogRequest request;
     request.kind = FileDialogRequest::Kind::Save;
     request.title = u"ファイルの参照";
     request.filter = u"Quorvane暗号ファイル(*.qivg)|*.qivg";
-    request.fileName = u"/tmp/report";
+    request.fileName = FromQString(scratch.path() + QStringLiteral("/report"));
     request.defaultSuffix = u"qivg";
     WhenOpen<QFileDialog>([](QFileDialog* dialog) {
         EXPECT_EQ(dialog->windowTitle(), QStringLiteral("ファイルの参照"));

@@ -8,6 +8,7 @@
 
 #include "BmpCodec.h"
 #include "GuiFixture.h"
+#include "Messages.h"
 #include "UpDown.h"
 
 namespace angoka::testing {
@@ -74,16 +75,6 @@ TEST_F(Replace, EveryWriteAsksBeforeReplacingWhatIsThere) {
          encryptedSize,
          std::nullopt,
          true},
-        {"encryption onto its source",
-         "Option1",
-         "a.txt",
-         "a.txt",
-         {},
-         "a.txt",
-         a,
-         encryptedSize,
-         std::nullopt,
-         true},
         {"decryption to the stored name",
          "Option2",
          "a.qivg",
@@ -125,7 +116,7 @@ TEST_F(Replace, EveryWriteAsksBeforeReplacingWhatIsThere) {
             ASSERT_EQ(Prompts().size(), c.before.size() + 1 + (yes && c.doneMessage ? 1 : 0));
             const FormTest::Seen& question = seen[c.before.size()];
             EXPECT_EQ(question.message.prompt, Question(In(c.target)));
-            EXPECT_EQ(question.message.buttons, Buttons::YesNo);
+            EXPECT_EQ(question.message.buttons, Buttons::YesNoDefaultNo);
             EXPECT_TRUE(question.running);
             EXPECT_EQ(question.cursor, Qt::WaitCursor);
             EXPECT_FALSE(form->Running());
@@ -155,7 +146,8 @@ TEST_F(Replace, ALinkAtTheOutputCountsAsSomethingThere) {
         const char* name;
         std::filesystem::path target;
     };
-    for (const Case& c : {Case{"to a file", In("a.txt")}, Case{"to nothing", In("missing")}}) {
+    WriteFile(In("other.txt"), "other");
+    for (const Case& c : {Case{"to a file", In("other.txt")}, Case{"to nothing", In("missing")}}) {
         SCOPED_TRACE(c.name);
         std::filesystem::remove(In("link.qivg"));
         std::filesystem::create_symlink(c.target, In("link.qivg"));
@@ -165,7 +157,7 @@ TEST_F(Replace, ALinkAtTheOutputCountsAsSomethingThere) {
         Run("Command2");
         EXPECT_EQ(Prompts(), std::vector<std::u16string>{Question(In("link.qivg"))});
         EXPECT_TRUE(std::filesystem::is_symlink(In("link.qivg")));
-        EXPECT_EQ(ReadFile(In("a.txt")), content_);
+        EXPECT_EQ(ReadFile(In("other.txt")), "other");
     }
 }
 
@@ -174,14 +166,19 @@ TEST_F(Replace, TheSaveDialogsQuestionIsNotAskedAgain) {
     struct Case {
         const char* name;
         bool existsWhenChosen;
-        bool editedSince;
+        std::optional<std::u16string> editedTo;  // what the box says at the start; nothing: as chosen
+        std::u16string output;                   // the path the run names
         bool asked;
     };
+    // The box edited to the same file, spelled otherwise: the dialog was asked about another text.
+    // A name without a folder is taken beside the source.
+    const std::u16string chosen = U(In("out.qivg"));
     const Case cases[] = {
-        {"chosen over a file", true, false, false},
-        {"chosen over a file, then edited", true, true, true},
+        {"chosen over a file", true, std::nullopt, chosen, false},
+        {"chosen over a file, then edited", true, U(In("./out.qivg")), U(In("./out.qivg")), true},
+        {"chosen over a file, then edited to its name alone", true, u"out.qivg", chosen, true},
         // The dialog said nothing: the file came later.
-        {"chosen where nothing was", false, false, true},
+        {"chosen where nothing was", false, std::nullopt, chosen, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -191,14 +188,13 @@ TEST_F(Replace, TheSaveDialogsQuestionIsNotAskedAgain) {
         services.dialogAnswers = {U(In("out.qivg"))};
         Click("Command1_1");
         ASSERT_EQ(services.dialogs.back().kind, Kind::Save);
-        if (c.editedSince) SetText("Text1_1", In("./out.qivg"));
+        if (c.editedTo) SetText("Text1_1", *c.editedTo);
         WriteFile(In("out.qivg"), "old");
         services.messages.clear();
         services.yesNoAnswers = {true};
         Run("Command2");
-        const std::u16string destination = U(c.editedSince ? In("./out.qivg") : In("out.qivg"));
-        std::vector<std::u16string> expected{u"完了\r\n" + destination + u"に出力完了"};
-        if (c.asked) expected.insert(expected.begin(), destination + u"は既に存在します。置き換えますか？");
+        std::vector<std::u16string> expected{u"完了\r\n" + c.output + u"に出力完了"};
+        if (c.asked) expected.insert(expected.begin(), c.output + u"は既に存在します。置き換えますか？");
         EXPECT_EQ(Prompts(), expected);
         EXPECT_NE(ReadFile(In("out.qivg")), "old");
     }
@@ -211,6 +207,154 @@ TEST_F(Replace, TheSaveDialogsQuestionIsNotAskedAgain) {
     services.yesNoAnswers = {false};
     Run("Command2");
     EXPECT_EQ(Prompts(), std::vector<std::u16string>{Question(In("out.qivg"))});
+}
+
+TEST_F(Replace, AnOutputThatIsItsOwnSourceIsRefusedBeforeAnyQuestion) {
+    // The engine would read the source while its replacement is written: the window says no
+    // first, however the two paths name the one file.
+    std::filesystem::create_directory(In("sub"));
+    WriteFile(In("sub/a.txt"), content_);
+    std::filesystem::create_hard_link(In("sub/a.txt"), In("hard.txt"));
+    std::filesystem::create_symlink(In("sub/a.txt"), In("soft.txt"));
+    std::filesystem::create_hard_link(In("a.qivg"), In("hard.qivg"));
+    // A .qivg file whose stored name is its own name.
+    std::filesystem::copy_file(In("a.qivg"), In("sub/x.qivg"));
+    Fill("Option1", In("sub/x.qivg"), In("sub/x.qivg.qivg"));
+    Run("Command2");
+    std::filesystem::rename(In("sub/x.qivg.qivg"), In("sub/x.qivg"));
+    const auto before = Listing(Dir());
+    const auto beforeSub = Listing(In("sub"));
+
+    const std::u16string stored = u"元のファイル名x.qivgを検出しました。適応しますか？";
+    struct Case {
+        const char* name;
+        const char* option;
+        const char* source;
+        std::u16string destination;  // as typed
+        std::u16string output;       // the file the run would write
+        std::vector<std::u16string> questions;
+    };
+    const Case cases[] = {
+        {"encryption onto the same path", "Option1", "sub/a.txt", U(In("sub/a.txt")), U(In("sub/a.txt")), {}},
+        {"encryption onto its name alone", "Option1", "sub/a.txt", u"a.txt", U(In("sub/a.txt")), {}},
+        {"encryption onto a hard link", "Option1", "sub/a.txt", U(In("hard.txt")), U(In("hard.txt")), {}},
+        {"encryption onto a symbolic link", "Option1", "sub/a.txt", U(In("soft.txt")), U(In("soft.txt")), {}},
+        {"encryption of a link onto its file",
+         "Option1",
+         "soft.txt",
+         U(In("sub/a.txt")),
+         U(In("sub/a.txt")),
+         {}},
+        // Decryption checks the typed name before it asks about the stored one.
+        {"decryption onto the same path", "Option2", "a.qivg", U(In("a.qivg")), U(In("a.qivg")), {}},
+        {"decryption onto a hard link", "Option2", "a.qivg", U(In("hard.qivg")), U(In("hard.qivg")), {}},
+        {"decryption to a stored name that is the source",
+         "Option2",
+         "sub/x.qivg",
+         U(In("sub/y.bin")),
+         U(In("sub/x.qivg")),
+         {stored}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        services.messages.clear();
+        seen.clear();
+        services.yesNoAnswers = {true, true};
+        Fill(c.option, In(c.source), std::filesystem::path());
+        SetText("Text1_1", c.destination);
+        Run("Command2");
+        std::vector<std::u16string> expected = c.questions;
+        expected.push_back(u"出力先が元ファイルと同じファイルのため書き込めませんでした\r\n" + c.output);
+        EXPECT_EQ(Prompts(), expected);
+        ExpectBusyDuringEveryMessage(seen, Q(kBusy));
+        EXPECT_FALSE(form->Running());
+        EXPECT_EQ(Listing(Dir()), before);
+        EXPECT_EQ(Listing(In("sub")), beforeSub);
+        EXPECT_EQ(ReadFile(In("sub/a.txt")), content_);
+    }
+}
+
+TEST_F(Replace, TheQuestionComesOnlyAfterTheSourceIsChecked) {
+    // Asking to replace a file for a run that cannot make anything asks for nothing.
+    WriteFile(In("text.txt"), "just some text, no .qivg file\r\n");
+    std::filesystem::create_directory(In("folder.txt"));
+    struct Case {
+        const char* name;
+        const char* option;
+        const char* source;
+        const char* target;  // there already
+        std::u16string message;
+    };
+    const Case cases[] = {
+        {"encryption of nothing", "Option1", "missing.txt", "missing.txt.qivg",
+         NotFoundMessage(U(In("missing.txt")))},
+        {"encryption of a folder", "Option1", "folder.txt", "folder.txt.qivg",
+         NotFoundMessage(U(In("folder.txt")))},
+        {"wrap of nothing", "Option3", "missing.txt", "missing.bmp", NotFoundMessage(U(In("missing.txt")))},
+        {"decryption of nothing", "Option2", "missing.qivg", "missing",
+         NotFoundMessage(U(In("missing.qivg")))},
+        {"decryption of no .qivg file", "Option2", "text.txt", "text",
+         u"正しいqivg形式ファイルではありませんでした"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteFile(In(c.target), "old");
+        services.messages.clear();
+        seen.clear();
+        Fill(c.option, In(c.source), In(c.target));
+        Run(InEncryptPane(c.option) ? "Command2" : "Command3");
+        EXPECT_EQ(Prompts(), std::vector<std::u16string>{c.message});
+        EXPECT_EQ(ReadFile(In(c.target)), "old");
+    }
+}
+
+TEST_F(Replace, AStoredNameIsNeverWrittenThroughALink) {
+    // Someone else's link at the stored name would send the content where they want it.
+    std::filesystem::create_directory(In("out"));
+    WriteFile(In("victim"), "theirs");
+    const std::u16string stored = u"元のファイル名a.txtを検出しました。適応しますか？";
+    const std::u16string refused =
+        u"出力先が通常のファイルではないため書き込めませんでした\r\n" + U(In("out/a.txt"));
+    struct Case {
+        const char* name;
+        bool linkFirst;  // the link is there before the run; else it takes the file's place
+                         // while the replace question is open
+    };
+    for (const Case& c : {Case{"there before", true}, Case{"put there during the question", false}}) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(In("out/a.txt"));
+        if (c.linkFirst) {
+            std::filesystem::create_symlink(In("victim"), In("out/a.txt"));
+        } else {
+            WriteFile(In("out/a.txt"), "old");
+        }
+        services.messages.clear();
+        services.yesNoAnswers = {true, true};
+        services.onMessage = [this](const FakeRunTime::Message& m) {
+            if (m.prompt != Question(In("out/a.txt"))) return;
+            std::filesystem::remove(In("out/a.txt"));
+            std::filesystem::create_symlink(In("victim"), In("out/a.txt"));
+        };
+        Fill("Option2", In("a.qivg"), In("out/x.bin"));
+        Run("Command2");
+        std::vector<std::u16string> expected{stored, refused};
+        if (!c.linkFirst) expected.insert(expected.begin() + 1, Question(In("out/a.txt")));
+        EXPECT_EQ(Prompts(), expected);
+        EXPECT_EQ(ReadFile(In("victim")), "theirs");
+        EXPECT_TRUE(std::filesystem::is_symlink(In("out/a.txt")));
+        EXPECT_EQ(Listing(In("out")), std::vector<std::string>{"a.txt"});
+    }
+
+    // A link the user typed is theirs: it is followed, as an ordinary write through it would.
+    services.onMessage = nullptr;
+    std::filesystem::create_symlink(In("victim"), In("out/typed.bin"));
+    services.messages.clear();
+    services.yesNoAnswers = {false, true};  // not the stored name; replace typed.bin
+    Fill("Option2", In("a.qivg"), In("out/typed.bin"));
+    Run("Command2");
+    EXPECT_EQ(Prompts(), (std::vector<std::u16string>{stored, Question(In("out/typed.bin")),
+                                                      U(In("out/typed.bin")) + u"に復号完了"}));
+    EXPECT_EQ(ReadFile(In("victim")), content_);
 }
 
 TEST_F(Replace, EveryWriteFlushesANewFileBeforeItsMessage) {

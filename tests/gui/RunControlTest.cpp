@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "GuiFixture.h"
+#include "SourceFile.h"
 
 namespace angoka::testing {
 namespace {
@@ -118,6 +119,59 @@ TEST_F(RunControl, ClosingDuringARunCancelsItCleanly) {
         EXPECT_EQ(Prompts(), std::vector<std::u16string>{ReplaceBigQuestion()});
         EXPECT_EQ(ReadFile(In("out/big.qivg")), "old");
         EXPECT_EQ(Listing(In("out")), std::vector<std::string>{"big.qivg"});
+    }
+}
+
+// Runs `hook` before every read of a source file while it lives.
+class SourceReadHook {
+public:
+    explicit SourceReadHook(std::function<void()> hook) { SetSourceReadHookForTesting(std::move(hook)); }
+    ~SourceReadHook() { SetSourceReadHookForTesting({}); }
+    SourceReadHook(const SourceReadHook&) = delete;
+    SourceReadHook& operator=(const SourceReadHook&) = delete;
+};
+
+TEST_F(RunControl, ACancelDuringTheOpenStepEndsTheRunEvenWhenTheOpenSucceeds) {
+    // The open step checks the cancel flag only between some of its reads: a cancel that comes
+    // with its last read leaves it Ok, and the run must still end there, before the stored-name
+    // question and without writing.
+    form->SetOutputOptions({});
+    WriteFile(In("src/a.txt"), "hello");
+    SetText("Text1_0", In("src/a.txt"));
+    SetText("Text1_1", In("out/a.qivg"));
+    Run("Command2");
+    Select("Option2");
+    SetText("Text1_0", In("out/a.qivg"));
+    SetText("Text1_1", In("out/x.bin"));
+
+    // How many reads the open step makes: those before the stored-name question.
+    std::atomic<int> reads{0};
+    std::atomic<int> cancelAt{0};
+    auto* cancel = Child<QPushButton>("RunCancel");
+    const SourceReadHook hook([&] {
+        if (++reads != cancelAt.load()) return;
+        // The user presses 中止 while the job reads; the job goes on once the press is handled.
+        QMetaObject::invokeMethod(cancel, &QPushButton::click, Qt::BlockingQueuedConnection);
+    });
+    std::optional<int> openReads;
+    services.onMessage = [&](const FakeRunTime::Message&) {
+        if (!openReads) openReads = reads.load();
+    };
+    services.messages.clear();
+    services.yesNoAnswers = {false};
+    Run("Command2");
+    ASSERT_EQ(Prompts().front(), u"元のファイル名a.txtを検出しました。適応しますか？");
+    ASSERT_TRUE(openReads && *openReads > 0);
+    std::filesystem::remove(In("out/x.bin"));
+
+    for (int at = 1; at <= *openReads; ++at) {
+        SCOPED_TRACE("cancelled at read " + std::to_string(at));
+        reads = 0;
+        cancelAt = at;
+        services.messages.clear();
+        Run("Command2");
+        EXPECT_EQ(Prompts(), std::vector<std::u16string>{u"処理を中止しました"});
+        EXPECT_EQ(Listing(In("out")), (std::vector<std::string>{"a.qivg", "big.qivg"}));
     }
 }
 

@@ -119,15 +119,68 @@ TEST_F(SmallHandlers, AFileDroppedOnAPathBoxFillsIt) {
         SCOPED_TRACE(name);
         QLineEdit* box = Box(name);
         box->setText(QStringLiteral("old"));
-        QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(QStringLiteral("/data/日本語 name.txt"))});
-        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(box, &enter);
-        EXPECT_TRUE(enter.isAccepted());
-        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(box, &drop);
-        EXPECT_TRUE(drop.isAccepted());
+        EXPECT_TRUE(DropFiles(box, {QStringLiteral("/data/日本語 name.txt")}));
         EXPECT_EQ(box->text(), QStringLiteral("/data/日本語 name.txt"));
+    }
+}
+
+TEST_F(SmallHandlers, ADropSelectsTheModeThatGoesWithTheFile) {
+    // As a file named on the command line does: the user drops what they mean to open. Each
+    // pane's mode is set before the drop; the other pane's stays as it was.
+    struct Case {
+        const char* box;
+        QString file;
+        const char *encryptBefore, *bmpBefore;
+        const char *encryptAfter, *bmpAfter;
+    };
+    const Case cases[] = {
+        {"Text1_0", QStringLiteral("/d/a.qivg"), "Option1", "Option3", "Option2", "Option3"},
+        {"Text1_0", QStringLiteral("/d/A.QIVG"), "Option1", "Option4", "Option2", "Option4"},
+        {"Text1_0", QStringLiteral("/d/a.txt"), "Option2", "Option3", "Option1", "Option3"},
+        {"Text1_0", QStringLiteral("/d/p.bmp"), "Option2", "Option3", "Option1", "Option3"},
+        {"Text1_2", QStringLiteral("/d/p.bmp"), "Option1", "Option3", "Option1", "Option4"},
+        {"Text1_2", QStringLiteral("/d/P.BMP"), "Option2", "Option3", "Option2", "Option4"},
+        {"Text1_2", QStringLiteral("/d/a.jpg"), "Option1", "Option4", "Option1", "Option3"},
+        // The destination says nothing about the mode.
+        {"Text1_1", QStringLiteral("/d/a.qivg"), "Option1", "Option3", "Option1", "Option3"},
+        {"Text1_1", QStringLiteral("/d/a.txt"), "Option2", "Option4", "Option2", "Option4"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.box) + " " + c.file.toStdString());
+        Select(c.encryptBefore);
+        Select(c.bmpBefore);
+        ASSERT_TRUE(DropFiles(Box(c.box), {c.file}));
+        EXPECT_TRUE(Child<QRadioButton>(c.encryptAfter)->isChecked());
+        EXPECT_TRUE(Child<QRadioButton>(c.bmpAfter)->isChecked());
+    }
+}
+
+TEST_F(SmallHandlers, OfSeveralDroppedFilesOnlyTheFirstIsUsedAndTheUserIsTold) {
+    struct Case {
+        const char* box;
+        QStringList files;
+        bool told;
+    };
+    const QStringList three = {QStringLiteral("/d/first.qivg"), QStringLiteral("/d/second.txt"),
+                               QStringLiteral("/d/third.bmp")};
+    const Case cases[] = {
+        {"Text1_0", three, true},
+        {"Text1_1", three, true},
+        {"Text1_2", three, true},
+        {"Text1_0", {three.front()}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.box) + " " + std::to_string(c.files.size()));
+        services.messages.clear();
+        ASSERT_TRUE(DropFiles(Box(c.box), c.files));
+        EXPECT_EQ(Box(c.box)->text(), c.files.front());
+        QTest::qWait(1);  // the message follows once the drop itself is over
+        QCoreApplication::processEvents();
+        std::vector<std::u16string> expected;
+        if (c.told)
+            expected.push_back(u"複数のファイルがドロップされたため、最初のファイルだけを使います\r\n" +
+                               U(c.files.front()));
+        EXPECT_EQ(Prompts(), expected);
     }
 }
 

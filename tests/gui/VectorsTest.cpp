@@ -1,7 +1,9 @@
 // Every interop vector decrypted through the window, as a user would: the settings in the two
 // up-down controls, the password typed, 開始 pressed, every question answered "いいえ" (so the
 // typed destination is used and no other settings are tried). Only "ok" writes, exactly the
-// recorded bytes; every other row ends with its message and leaves the folder empty.
+// recorded bytes; every other row ends with the message of the outcome the window reports for
+// it (ReportedOutcome: a file with no .qivg shape is no .qivg file, whatever the password) and
+// leaves the folder empty.
 #include <map>
 
 #include "GuiFixture.h"
@@ -41,12 +43,17 @@ TEST_P(WindowVector, DecryptsAsRecorded) {
     Run("Command2");
 
     ASSERT_FALSE(Prompts().empty());
-    if (row.expected == "ok") {
+    const std::string reported = ReportedOutcome(row);
+    if (reported == "ok") {
         EXPECT_EQ(Prompts().back(), U(output) + u"に復号完了");
         EXPECT_EQ(ReadFile(output), ReadFile(VectorFolder() / row.plain));
         EXPECT_EQ(Listing(In("out")), std::vector<std::string>{"decrypted.bin"});
     } else {
-        EXPECT_EQ(Prompts().back(), FailureMessage(row.expected));
+        EXPECT_EQ(Prompts().back(), FailureMessage(reported));
+        // A file that is no .qivg file is said so once; a wrong password gets its two boxes.
+        if (reported == "not_qivg") {
+            EXPECT_EQ(Prompts().size(), 1u);
+        }
         EXPECT_TRUE(Listing(In("out")).empty());
     }
     EXPECT_FALSE(form->Running());
