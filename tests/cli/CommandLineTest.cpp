@@ -24,11 +24,12 @@ TEST_P(UsageError, EndsWithStatusTwoAndWritesNothing) {
     WriteBytes(dir_ / "a", "x");
     WriteBytes(dir_ / "b", "y");
     const std::string pw = PasswordFile("pw");
+    // Every path a case names is in the scratch folder, so that a check that fails to refuse
+    // writes nowhere else.
+    const std::set<std::string> scratchNames = {"a", "b", "out", "dir"};
     std::vector<std::string> args;
     for (const std::string& arg : GetParam().args) {
-        args.push_back(arg == "PW"                                     ? pw
-                       : arg.size() == 1 && (arg == "a" || arg == "b") ? S(dir_ / arg)
-                                                                       : arg);
+        args.push_back(arg == "PW" ? pw : scratchNames.count(arg) ? S(dir_ / arg) : arg);
     }
     const auto before = dir_.Names();
     const CliRun run = cli_.Run(args);

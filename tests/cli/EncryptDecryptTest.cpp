@@ -1,5 +1,6 @@
 // encrypt, decrypt and test on single files: where outputs go, what is written, what is not.
 #include "CliHarness.h"
+#include "Paths.h"
 #include "Utf.h"
 
 namespace angoka::testing {
@@ -85,9 +86,12 @@ TEST_F(EncryptDecrypt, WithoutStoredNameTheFileLosesQivgOrGainsOut) {
         EXPECT_EQ(ReadBytes(dir_ / "out" / name), content_) << name;
 }
 
-// A stored name that is no plain file name is never used, nor a folder made from it.
+// A stored name that is no plain file name is never used, nor a folder made from it. The
+// absolute one points into the scratch folder, so that even a faulty run writes nowhere else.
 TEST_F(EncryptDecrypt, UnsafeStoredNameFallsBackToTheFileWithoutQivg) {
-    for (const char16_t* stored : {u"../x", u"/etc/x", u"a\\b", u"..", u"", u"a\x01z"}) {
+    const std::u16string absolute = TextFromPath(dir_ / "x");
+    for (const std::u16string& stored :
+         std::vector<std::u16string>{u"../x", absolute, u"a\\b", u"..", u"", u"a\x01z"}) {
         SCOPED_TRACE(ToUtf8(stored));
         fs::remove_all(dir_ / "d");
         fs::create_directories(dir_ / "d");
@@ -222,9 +226,10 @@ TEST_F(EncryptDecrypt, TestWritesALinePerGoodFileAndNoFile) {
 }
 
 TEST_F(EncryptDecrypt, PayloadErrorSaysOnlyThatDecryptionFailed) {
-    const CliRun run =
-        cli_.Run({"decrypt", "--password-file", PasswordFile("pw"), "-k", "4", "-n", "2", "-d",
-                  S(dir_ / "out"), std::string(ANGOKA_VECTORS_DIR) + "/crafted_payload_is_Error.qivg"});
+    // A copy: a faulty run must not write beside the vector in the source tree.
+    fs::copy_file(std::string(ANGOKA_VECTORS_DIR) + "/crafted_payload_is_Error.qivg", dir_ / "in" / "e.qivg");
+    const CliRun run = cli_.Run({"decrypt", "--password-file", PasswordFile("pw"), "-k", "4", "-n", "2", "-d",
+                                 S(dir_ / "out"), S(dir_ / "in" / "e.qivg")});
     EXPECT_EQ(run.status, 3);
     EXPECT_TRUE(run.err.ends_with(": 復号に失敗しました\n")) << run.err;
     EXPECT_FALSE(fs::exists(dir_ / "out"));
