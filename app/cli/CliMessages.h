@@ -34,6 +34,12 @@ inline constexpr std::string_view kStdoutOnlyForDecrypt = "-o - (標準出力) �
 inline constexpr std::string_view kStdoutIsTerminal =
     "標準出力が端末のため書き出しません: パイプかファイルへ向けてください";
 inline constexpr std::string_view kBadExtension = "--ext には空でなく / を含まない拡張子を指定してください";
+inline constexpr std::string_view kNulInArgument = "引数に NUL 文字は使えません";
+// -k or -n given something else than a decimal number in its range.
+inline std::string NotInRangeText(const std::string& value, int low, int high) {
+    return value + " は " + std::to_string(low) + "〜" + std::to_string(high) +
+           " の10進数の整数ではありません";
+}
 inline constexpr std::string_view kStdinIsNoFile =
     "標準入力 (-) は FILE に使えません (- という名前のファイルは ./- と指定してください)";
 

@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <charconv>
 
 #include "CliMessages.h"
 #include "ExitStatus.h"
@@ -42,6 +43,15 @@ constexpr const char* kFooter =
     "  パスワードは鍵ではなくファイルの中にあり、形式を知っている人には読み出せます。変換も数字を\n"
     "  ずらすだけで、改ざんも検出しません。本当に秘密にしたいものには age や GnuPG を使ってください。";
 
+// A decimal integer: an optional "-" and digits only, leading zeros allowed.
+std::optional<std::int32_t> Decimal(std::string_view text) {
+    std::int32_t value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value, 10);
+    if (text.empty() || error != std::errc() || stop != end) return std::nullopt;
+    return value;
+}
+
 class Builder {
 public:
     Builder(CLI::App& app, Options& options) : app_(app), options_(options) {}
@@ -56,12 +66,8 @@ public:
     }
 
     void Settings(CLI::App* command, const std::string& use) {
-        command->add_option("-k,--inkey", options_.inKey, "内部変化数 (-10〜10、既定 0)。" + use)
-            ->check(CLI::Range(-10, 10))
-            ->option_text("N");
-        command->add_option("-n,--rounds", options_.rounds, "暗号化回数 (1〜30、既定 1)。" + use)
-            ->check(CLI::Range(1, 30))
-            ->option_text("N");
+        Number(command, "-k,--inkey", options_.inKey, -10, 10, "内部変化数 (-10〜10、既定 0)。" + use);
+        Number(command, "-n,--rounds", options_.rounds, 1, 30, "暗号化回数 (1〜30、既定 1)。" + use);
     }
 
     void FindSettings(CLI::App* command) {
@@ -110,6 +116,24 @@ public:
     }
 
 private:
+    // A number in [low, high], always read as decimal: CLI11 alone would take "010" for eight
+    // and accept "0x3", which the window's spin boxes never show.
+    static void Number(CLI::App* command, const std::string& names, std::int32_t& target, int low, int high,
+                       const std::string& description) {
+        const CLI::Validator decimal(
+            [low, high](std::string& value) {
+                const std::optional<std::int32_t> number = Decimal(value);
+                return number && *number >= low && *number <= high ? std::string()
+                                                                   : NotInRangeText(value, low, high);
+            },
+            "");
+        command
+            ->add_option_function<std::string>(
+                names, [&target](const std::string& value) { target = *Decimal(value); }, description)
+            ->check(decimal)
+            ->option_text("N");
+    }
+
     // An option whose value is kept only when it is given.
     static CLI::Option* Text(CLI::App* command, const std::string& names, std::optional<std::string>& target,
                              const std::string& description) {
@@ -189,7 +213,7 @@ void Build(CLI::App& app, Options& options, std::vector<std::pair<CLI::App*, Com
                                   "各 FILE の先頭 118 バイトを除いた残りを、名前の最後の「.」までに EXT を\n"
                                   "付けた名前で書きます (photo.bmp → photo.qivg)",
                                   false);
-    extract->add_option("--ext", options.extension, "付ける拡張子 (既定 qivg、「.」は不要)")
+    extract->add_option("--ext", options.extension, "付ける拡張子 (既定 qivg。先頭の「.」は除きます)")
         ->option_text("EXT");
     b.Output(extract, "出力先 (FILE が一つのときだけ)");
     b.Common(extract, " *.bmp ");
@@ -246,6 +270,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     if (!args.empty() && !args[0].starts_with("-") && std::none_of(commands.begin(), commands.end(), named)) {
         return UsageError(std::string(kUnknownCommand) + args[0]);
     }
+    // A C string ends at its first NUL: such an argument would name another file.
+    const auto hasNul = [](const std::string& arg) { return arg.find('\0') != std::string::npos; };
+    if (std::any_of(args.begin(), args.end(), hasNul)) return UsageError(kNulInArgument);
     std::vector<const char*> argv{"qivg"};
     for (const std::string& arg : args) argv.push_back(arg.c_str());
     try {
@@ -264,6 +291,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             parsed = command;
         }
     }
+    // "--ext .jpg" means what "--ext jpg" means, not "photo..jpg".
+    if (options.extension.starts_with('.')) options.extension.erase(0, 1);
     if (const std::string_view problem = UsageProblem(options, *parsed); !problem.empty())
         return UsageError(problem);
     return {std::move(options), kExitOk, {}, {}};

@@ -39,6 +39,14 @@ TEST_F(Bmp, ExtractTakesEverythingAfterTheHeaderUnderExt) {
     EXPECT_EQ(ReadBytes(dir_ / "out" / "photo.qivg"), "jpeg bytes");
 }
 
+TEST_F(Bmp, ExtensionWithALeadingDotGetsOneDot) {
+    WriteBytes(dir_ / "w.bmp", Header() + "jpeg bytes");
+    const CliRun run = cli_.Run({"extract", "--ext", ".jpg", S(dir_ / "w.bmp")});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(dir_.Names(), (std::set<std::string>{"w.bmp", "w.jpg"}));
+    EXPECT_EQ(ReadBytes(dir_ / "w.jpg"), "jpeg bytes");
+}
+
 TEST_F(Bmp, OutputOptionAndForce) {
     WriteBytes(dir_ / "a", "a");
     ASSERT_EQ(cli_.Run({"wrap", "-o", S(dir_ / "picture"), S(dir_ / "a")}).status, 0);
