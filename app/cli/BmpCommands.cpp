@@ -15,14 +15,15 @@ std::filesystem::path OutputOf(const Context& context, const FileJob& job, const
 
 void WrapOne(Context& context, const FileJob& job) {
     const std::filesystem::path output = OutputOf(context, job, "bmp");
-    if (Result prepared = context.PrepareOutput(output); !prepared.ok()) return context.Finish(job, prepared);
-    context.Finish(job, WrapBmp(job.input, output, context.ProgressFor(job), context.Writing()));
+    if (!context.PrepareOutput(job, output)) return;
+    context.FinishWrite(job, output, WrapBmp(job.input, output, context.ProgressFor(job), context.Writing()));
 }
 
 void ExtractOne(Context& context, const FileJob& job) {
     const std::filesystem::path output = OutputOf(context, job, context.options.extension);
-    if (Result prepared = context.PrepareOutput(output); !prepared.ok()) return context.Finish(job, prepared);
-    context.Finish(job, ExtractBmp(job.input, output, context.ProgressFor(job), context.Writing()));
+    if (!context.PrepareOutput(job, output)) return;
+    context.FinishWrite(job, output,
+                        ExtractBmp(job.input, output, context.ProgressFor(job), context.Writing()));
 }
 
 }  // namespace angoka::cli

@@ -46,6 +46,13 @@ inline constexpr std::string_view kStdinIsNoFile =
 // Files.
 inline constexpr std::string_view kIsFolder = "フォルダです (中のファイルを処理するには -r を付けてください)";
 inline constexpr std::string_view kStandardOutput = "標準出力";
+// An output that one run may not write, even with -f (`output` as it is shown).
+inline std::string WrittenThisRunText(const std::string& output) {
+    return "出力先 " + output + " はこの実行で書き出したファイルのため書き込めませんでした";
+}
+inline std::string InputOfThisRunText(const std::string& output) {
+    return "出力先 " + output + " はこの実行の入力ファイルのため書き込めませんでした";
+}
 
 inline std::string SettingsText(const QivgSettings& settings) {
     return ToUtf8(angoka::SettingsText(settings.inKey, settings.rounds));

@@ -4,6 +4,7 @@
 
 #include "CliMessages.h"
 #include "Commands.h"
+#include "ExitStatus.h"
 #include "OutputNames.h"
 #include "Paths.h"
 #include "QivgCodec.h"
@@ -49,18 +50,22 @@ std::filesystem::path OutputOf(const Context& context, const FileJob& job, const
     return job.outputFolder / PlainNameOf(job.input.filename().native());
 }
 
+// Bytes that went out stay out: damage found later ends the run with its message.
+void StreamOut(Context& context, const FileJob& job, const OpenedQivg& opened) {
+    if (const std::string refusal = context.Guard().Refusal(job.input, context.console.out); !refusal.empty())
+        return context.Fail(job.input, kExitFailure, refusal);
+    context.Finish(job, StreamQivg(opened, context.console.out, context.ProgressFor(job)));
+}
+
 }  // namespace
 
 void DecryptOne(Context& context, const FileJob& job) {
     const std::optional<OpenedQivg> opened = OpenJudged(context, job);
     if (!opened) return;
-    if (context.options.ToStandardOutput()) {
-        // Bytes that went out stay out: damage found later ends the run with its message.
-        return context.Finish(job, StreamQivg(*opened, context.console.out, context.ProgressFor(job)));
-    }
+    if (context.options.ToStandardOutput()) return StreamOut(context, job, *opened);
     const std::filesystem::path output = OutputOf(context, job, *opened);
-    if (Result prepared = context.PrepareOutput(output); !prepared.ok()) return context.Finish(job, prepared);
-    context.Finish(job, WriteQivg(*opened, output, context.ProgressFor(job), context.Writing()));
+    if (!context.PrepareOutput(job, output)) return;
+    context.FinishWrite(job, output, WriteQivg(*opened, output, context.ProgressFor(job), context.Writing()));
 }
 
 void TestOne(Context& context, const FileJob& job) {

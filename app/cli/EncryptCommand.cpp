@@ -29,8 +29,8 @@ void EncryptOne(Context& context, const FileJob& job) {
     if (const Outcome check = CheckEncryptRequest(request); check != Outcome::Ok) {
         return context.Finish(job, {check, job.input, {}});
     }
-    if (Result prepared = context.PrepareOutput(output); !prepared.ok()) return context.Finish(job, prepared);
-    context.Finish(job, EncryptFile(request, context.ProgressFor(job), context.Writing()));
+    if (!context.PrepareOutput(job, output)) return;
+    context.FinishWrite(job, output, EncryptFile(request, context.ProgressFor(job), context.Writing()));
 }
 
 }  // namespace angoka::cli

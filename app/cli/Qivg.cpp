@@ -53,7 +53,7 @@ bool CheckInput(Context& context, const FileJob& job) {
     std::error_code ec;
     const fs::file_status status = fs::status(job.input, ec);
     if (fs::is_directory(status)) {
-        context.reporter.Failure(job.input, kExitFailure, kIsFolder);
+        context.Fail(job.input, kExitFailure, kIsFolder);
         return false;
     }
     if (!fs::is_regular_file(status)) {
@@ -82,7 +82,7 @@ void RunOne(Context& context, const FileJob& job) {
 }
 
 int RunFiles(const Options& options, const Console& console, Reporter& reporter,
-             const std::atomic<bool>& cancel) {
+             const std::atomic<bool>& cancel, const WriteOptions& writeHooks) {
     CheckBeforeStart(options, console);
     const std::vector<FileJob> jobs = ListFiles(
         {options.files, options.recursive, options.outputDir,
@@ -90,10 +90,9 @@ int RunFiles(const Options& options, const Console& console, Reporter& reporter,
     if (jobs.empty()) return kExitOk;  // an empty folder under -r: nothing to do
 
     ProgressLine progressLine(console.err, console.errIsTerminal && !options.quiet);
-    Context context{
-        options,  console,
-        reporter, progressLine,
-        cancel,   options.NeedsPassword() ? ReadPassword(options, console, cancel) : std::u16string()};
+    std::u16string password =
+        options.NeedsPassword() ? ReadPassword(options, console, cancel) : std::u16string();
+    Context context{options, console, reporter, progressLine, cancel, std::move(password), jobs, writeHooks};
     for (const FileJob& job : jobs) {
         if (cancel.load()) break;
         RunOne(context, job);
@@ -108,7 +107,8 @@ int RunFiles(const Options& options, const Console& console, Reporter& reporter,
 
 }  // namespace
 
-int RunQivg(const std::vector<std::string>& args, const Console& console, const std::atomic<bool>& cancel) {
+int RunQivg(const std::vector<std::string>& args, const Console& console, const std::atomic<bool>& cancel,
+            const WriteOptions& writeHooks) {
     const CommandLine line = ParseCommandLine(args);
     if (!line.options) {
         WriteText(console.out, line.out);
@@ -117,7 +117,7 @@ int RunQivg(const std::vector<std::string>& args, const Console& console, const 
     }
     Reporter reporter(console, line.options->quiet);
     try {
-        return RunFiles(*line.options, console, reporter, cancel);
+        return RunFiles(*line.options, console, reporter, cancel, writeHooks);
     } catch (const RunError& error) {
         reporter.RunMessage(error.message);
         return error.status;

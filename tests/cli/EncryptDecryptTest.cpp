@@ -144,6 +144,36 @@ TEST_F(EncryptDecrypt, ExistingOutputNeedsForce) {
     EXPECT_EQ(ReadBytes(dir_ / "in" / "old"), content_);
 }
 
+// Someone else makes the output while qivg writes it: without -f that file is theirs to keep,
+// since qivg gives the output policy consent to replace only with -f.
+TEST_F(EncryptDecrypt, AnOutputMadeDuringTheWriteIsReplacedOnlyWithForce) {
+    const fs::path output = dir_ / "in" / "a.txt.qivg";
+    for (const bool force : {false, true}) {
+        SCOPED_TRACE(force ? "-f" : "no -f");
+        fs::remove(output);
+        bool planted = false;
+        cli_.writeHooks.writer = [&](int fd, const void* data, std::size_t size) {
+            if (!planted) WriteBytes(output, "someone else's");
+            planted = true;
+            return ::write(fd, data, size);
+        };
+        std::vector<std::string> args = {"encrypt", S(dir_ / "in" / "a.txt")};
+        if (force) args.insert(args.begin() + 1, "-f");
+        const CliRun run = Run(args);
+        EXPECT_TRUE(planted);
+        if (force) {
+            EXPECT_EQ(run.status, 0) << run.err;
+            EXPECT_EQ(HexRoadDecrypt(output, u"pw", 0, 1).content, content_);
+        } else {
+            EXPECT_EQ(run.status, 1);
+            EXPECT_EQ(run.err,
+                      "qivg: " + S(output) +
+                          ": 出力先のファイルが既に存在するため書き込めませんでした (-f で置き換えます)\n");
+            EXPECT_EQ(ReadBytes(output), "someone else's");
+        }
+    }
+}
+
 TEST_F(EncryptDecrypt, OutputDirIsMadeWhenMissing) {
     ASSERT_EQ(Run({"encrypt", "-d", S(dir_ / "new" / "deep"), S(dir_ / "in" / "a.txt")}).status, 0);
     EXPECT_TRUE(fs::is_regular_file(dir_ / "new" / "deep" / "a.txt.qivg"));
