@@ -46,6 +46,22 @@ inline constexpr std::string_view kStdinIsNoFile =
 // Files.
 inline constexpr std::string_view kIsFolder = "フォルダです (中のファイルを処理するには -r を付けてください)";
 inline constexpr std::string_view kStandardOutput = "標準出力";
+// Why a stored name did not name the output, and what became of it.
+inline constexpr std::string_view kNameHasSeparator = "フォルダの区切り (/ か \\) を含む";
+inline constexpr std::string_view kNameHasControl = "制御文字を含む";
+inline constexpr std::string_view kNameTooLong = "長すぎる";
+inline constexpr std::string_view kNameLeadingDot = "「.」で始まる (隠しファイルになる)";
+inline constexpr std::string_view kNameLeadingDash = "「-」で始まる (オプションと読まれる)";
+inline constexpr std::string_view kNameSpaceAtEnd = "空白で始まるか終わる";
+inline constexpr std::string_view kNameTrailingDot = "「.」で終わる";
+inline constexpr std::string_view kNameUnreadable = "CP932 の文字にならないバイトを含む";
+inline std::string UnusedNameText(const std::string& name, std::string_view why, const std::string& output) {
+    return "保存された名前「" + name + "」は" + std::string(why) + "ため使わず、" + output + " に書きます";
+}
+// After the refusal of a symbolic link where a stored name points.
+inline constexpr std::string_view kStoredNameLinkNote =
+    " (保存された名前の場所にあるシンボリックリンクはたどりません)";
+
 // An output that one run may not write, even with -f (`output` as it is shown).
 inline std::string WrittenThisRunText(const std::string& output) {
     return "出力先 " + output + " はこの実行で書き出したファイルのため書き込めませんでした";

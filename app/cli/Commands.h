@@ -17,6 +17,14 @@
 
 namespace angoka::cli {
 
+// Where a file's output goes.
+struct Output {
+    std::filesystem::path path;
+    // The path ends in a name stored inside the file: it names a new file or a file, never a
+    // symbolic link, which someone who made the file could have planted there.
+    bool fromStoredName = false;
+};
+
 // What every command needs for its files.
 class Context {
 public:
@@ -44,18 +52,17 @@ public:
 
     // Progress for the codec: the line on the terminal and the run's cancel flag.
     Progress ProgressFor(const FileJob& job);
-    WriteOptions Writing() const;
+    WriteOptions Writing(const Output& output) const;
     // Refuses an output that the run may not write (an input of the run, or an output it has
     // written), and one that exists without -f before the codec does (it checks again as it
     // puts the file in place), so a batch skips such a file without reading it; then makes
     // the output's folder. False when `job` was reported as failed.
-    bool PrepareOutput(const FileJob& job, const std::filesystem::path& output);
+    bool PrepareOutput(const FileJob& job, const Output& output);
     // Reports `result` for `job`: a success, or a failure with `addition` after its message.
     // A failed file leaves no folder made for it.
     void Finish(const FileJob& job, const Result& result, const std::string& addition = {});
     // Finish for a write to `output`, which no later file of the run may then write again.
-    void FinishWrite(const FileJob& job, const std::filesystem::path& output, const Result& result,
-                     const std::string& addition = {});
+    void FinishWrite(const FileJob& job, const Output& output, const Result& result);
     // A failure with a message of qivg's own, `named` being the file concerned.
     void Fail(const std::filesystem::path& named, int status, std::string_view message);
     const OutputGuard& Guard() const { return guard_; }

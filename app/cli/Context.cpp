@@ -1,7 +1,26 @@
+#include "CliMessages.h"
 #include "Commands.h"
 #include "ExitStatus.h"
 
 namespace angoka::cli {
+namespace fs = std::filesystem;
+namespace {
+
+// What an output that exists is refused as without -f. Only a file, or a link that a write
+// may follow, is what -f would replace; a folder, a device or a link at a stored name stays
+// refused with it too, so their messages do not suggest it.
+Outcome ExistingOutput(const Output& output) {
+    std::error_code ec;
+    const fs::file_status own = fs::symlink_status(output.path, ec);
+    if (!fs::exists(own)) return Outcome::Ok;
+    if (fs::is_symlink(own) && output.fromStoredName) return Outcome::DestinationNotFile;
+    const fs::file_status target = fs::status(output.path, ec);
+    if (fs::is_directory(target)) return Outcome::DestinationIsFolder;
+    if (fs::exists(target) && !fs::is_regular_file(target)) return Outcome::DestinationNotFile;
+    return Outcome::DestinationExists;
+}
+
+}  // namespace
 
 Progress Context::ProgressFor(const FileJob& job) {
     progressLine.Start(Shown(job.input.filename().native()));
@@ -11,24 +30,25 @@ Progress Context::ProgressFor(const FileJob& job) {
     return progress;
 }
 
-WriteOptions Context::Writing() const {
+WriteOptions Context::Writing(const Output& output) const {
     WriteOptions writing = writeHooks_;
     writing.replace = options.force;
+    writing.followLinks = !output.fromStoredName;
     return writing;
 }
 
-bool Context::PrepareOutput(const FileJob& job, const std::filesystem::path& output) {
-    namespace fs = std::filesystem;
-    if (const std::string refusal = guard_.Refusal(job.input, output); !refusal.empty()) {
+bool Context::PrepareOutput(const FileJob& job, const Output& output) {
+    if (const std::string refusal = guard_.Refusal(job.input, output.path); !refusal.empty()) {
         Fail(job.input, kExitFailure, refusal);
         return false;
     }
-    std::error_code ec;
-    if (!options.force && fs::exists(fs::symlink_status(output, ec))) {
-        Finish(job, {Outcome::DestinationExists, output, {}});
+    if (const Outcome existing = options.force ? Outcome::Ok : ExistingOutput(output);
+        existing != Outcome::Ok) {
+        FinishWrite(job, output, {existing, output.path, {}});
         return false;
     }
-    for (fs::path folder = output.parent_path(); !folder.empty() && !fs::exists(folder, ec);
+    std::error_code ec;
+    for (fs::path folder = output.path.parent_path(); !folder.empty() && !fs::exists(folder, ec);
          folder = folder.parent_path()) {
         madeFolders_.insert(madeFolders_.begin(), folder);
         if (folder == folder.parent_path()) break;
@@ -44,7 +64,7 @@ bool Context::PrepareOutput(const FileJob& job, const std::filesystem::path& out
 
 void Context::Finish(const FileJob& job, const Result& result, const std::string& addition) {
     if (!result.ok()) {
-        const std::filesystem::path& named = result.path.empty() ? job.input : result.path;
+        const fs::path& named = result.path.empty() ? job.input : result.path;
         return Fail(named, ExitStatusFor(result.outcome), MessageFor(result) + addition);
     }
     progressLine.Clear();
@@ -52,18 +72,20 @@ void Context::Finish(const FileJob& job, const Result& result, const std::string
     madeFolders_.clear();
 }
 
-void Context::FinishWrite(const FileJob& job, const std::filesystem::path& output, const Result& result,
-                          const std::string& addition) {
-    if (result.ok()) guard_.Written(output);
-    Finish(job, result, addition);
+void Context::FinishWrite(const FileJob& job, const Output& output, const Result& result) {
+    if (result.ok()) guard_.Written(output.path);
+    std::error_code ec;
+    const bool refusedLink = result.outcome == Outcome::DestinationNotFile && output.fromStoredName &&
+                             fs::is_symlink(fs::symlink_status(output.path, ec));
+    Finish(job, result, refusedLink ? std::string(kStoredNameLinkNote) : std::string());
 }
 
-void Context::Fail(const std::filesystem::path& named, int status, std::string_view message) {
+void Context::Fail(const fs::path& named, int status, std::string_view message) {
     progressLine.Clear();
     reporter.Failure(named, status, message);
     std::error_code ec;
     for (auto folder = madeFolders_.rbegin(); folder != madeFolders_.rend(); ++folder) {
-        std::filesystem::remove(*folder, ec);  // only while empty
+        fs::remove(*folder, ec);  // only while empty
     }
     madeFolders_.clear();
 }

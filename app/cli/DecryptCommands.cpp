@@ -1,5 +1,6 @@
 // decrypt and test: open the file under the user's settings (or the finder's), then write
 // its content to a file or standard output, or only check it.
+#include <algorithm>
 #include <optional>
 
 #include "CliMessages.h"
@@ -43,11 +44,36 @@ std::optional<OpenedQivg> OpenJudged(Context& context, const FileJob& job) {
     return std::nullopt;
 }
 
-std::filesystem::path OutputOf(const Context& context, const FileJob& job, const OpenedQivg& opened) {
-    if (context.options.output) return *context.options.output;
+Output OutputOf(const Context& context, const FileJob& job, const OpenedQivg& opened) {
+    if (context.options.output) return {*context.options.output};
     if (opened.safeName && !context.options.noStoredName)
-        return job.outputFolder / PathFromText(*opened.safeName);
-    return job.outputFolder / PlainNameOf(job.input.filename().native());
+        return {job.outputFolder / PathFromText(*opened.safeName), true};
+    return {job.outputFolder / PlainNameOf(job.input.filename().native())};
+}
+
+// Why the engine found a stored name unsafe, rule by rule as IsSafeFileName has them, so that
+// the user learns which one it broke.
+std::string_view WhyNotSafe(const std::u16string& name) {
+    const auto space = [](char16_t c) { return c == u' ' || c == u'\u3000'; };
+    if (name.find_first_of(u"/\\") != std::u16string::npos) return kNameHasSeparator;
+    if (std::any_of(name.begin(), name.end(), IsControlCharacter)) return kNameHasControl;
+    if (ToUtf8(name).size() > 255) return kNameTooLong;
+    if (name.front() == u'.') return kNameLeadingDot;
+    if (name.front() == u'-') return kNameLeadingDash;
+    if (space(name.front()) || space(name.back())) return kNameSpaceAtEnd;
+    if (name.back() == u'.') return kNameTrailingDot;
+    return kNameUnreadable;  // every rule holds, but some byte was no character
+}
+
+// A stored name that would have named the output and did not: the user is told why, so that a
+// file called "f" instead of ".bashrc" is no surprise. An empty name is no name at all.
+void NoteUnusedName(Context& context, const FileJob& job, const OpenedQivg& opened, const Output& output) {
+    const Options& options = context.options;
+    if (options.output || options.noStoredName || opened.safeName) return;
+    if (!opened.storedName || opened.storedName->empty()) return;
+    context.reporter.Note(job.input,
+                          UnusedNameText(Shown(ToUtf8(*opened.storedName)), WhyNotSafe(*opened.storedName),
+                                         Shown(output.path.native())));
 }
 
 // Bytes that went out stay out: damage found later ends the run with its message.
@@ -63,9 +89,11 @@ void DecryptOne(Context& context, const FileJob& job) {
     const std::optional<OpenedQivg> opened = OpenJudged(context, job);
     if (!opened) return;
     if (context.options.ToStandardOutput()) return StreamOut(context, job, *opened);
-    const std::filesystem::path output = OutputOf(context, job, *opened);
+    const Output output = OutputOf(context, job, *opened);
+    NoteUnusedName(context, job, *opened, output);
     if (!context.PrepareOutput(job, output)) return;
-    context.FinishWrite(job, output, WriteQivg(*opened, output, context.ProgressFor(job), context.Writing()));
+    context.FinishWrite(job, output,
+                        WriteQivg(*opened, output.path, context.ProgressFor(job), context.Writing(output)));
 }
 
 void TestOne(Context& context, const FileJob& job) {

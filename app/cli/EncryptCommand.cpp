@@ -11,13 +11,12 @@ namespace angoka::cli {
 
 void EncryptOne(Context& context, const FileJob& job) {
     const Options& options = context.options;
-    const std::filesystem::path output =
-        options.output ? std::filesystem::path(*options.output)
-                       : job.outputFolder / (job.input.filename().native() + kQivgSuffix);
+    const Output output{options.output ? std::filesystem::path(*options.output)
+                                       : job.outputFolder / (job.input.filename().native() + kQivgSuffix)};
 
     EncryptRequest request;
     request.source = job.input;
-    request.destination = output;
+    request.destination = output.path;
     request.password = context.password;
     request.storedName =
         options.name ? FromUtf8(*options.name) : StorableName(TextFromPath(job.input.filename()));
@@ -30,7 +29,7 @@ void EncryptOne(Context& context, const FileJob& job) {
         return context.Finish(job, {check, job.input, {}});
     }
     if (!context.PrepareOutput(job, output)) return;
-    context.FinishWrite(job, output, EncryptFile(request, context.ProgressFor(job), context.Writing()));
+    context.FinishWrite(job, output, EncryptFile(request, context.ProgressFor(job), context.Writing(output)));
 }
 
 }  // namespace angoka::cli

@@ -1,5 +1,6 @@
 // encrypt, decrypt and test on single files: where outputs go, what is written, what is not.
 #include "CliHarness.h"
+#include "CliMessages.h"
 #include "Paths.h"
 #include "Utf.h"
 
@@ -86,21 +87,90 @@ TEST_F(EncryptDecrypt, WithoutStoredNameTheFileLosesQivgOrGainsOut) {
         EXPECT_EQ(ReadBytes(dir_ / "out" / name), content_) << name;
 }
 
-// A stored name that is no plain file name is never used, nor a folder made from it. The
-// absolute one points into the scratch folder, so that even a faulty run writes nowhere else.
+// A stored name that is no plain file name, or one a user would not see or a program would
+// take for something else, is never used, nor a folder made from it: the output is the file
+// without ".qivg", and one line says why (-q leaves it out). The absolute name points into the
+// scratch folder, so that even a faulty run writes nowhere else.
 TEST_F(EncryptDecrypt, UnsafeStoredNameFallsBackToTheFileWithoutQivg) {
     const std::u16string absolute = TextFromPath(dir_ / "x");
-    for (const std::u16string& stored :
-         std::vector<std::u16string>{u"../x", absolute, u"a\\b", u"..", u"", u"a\x01z"}) {
-        SCOPED_TRACE(ToUtf8(stored));
+    const struct {
+        std::u16string stored;
+        const char* shown;
+        std::string_view why;  // empty: no name, nothing to say
+    } cases[] = {
+        {u"../x", "../x", cli::kNameHasSeparator},
+        {absolute, nullptr, cli::kNameHasSeparator},
+        {u"a\\b", "a\\b", cli::kNameHasSeparator},
+        {u"..", "..", cli::kNameLeadingDot},
+        {u".bashrc", ".bashrc", cli::kNameLeadingDot},
+        {u"-rf", "-rf", cli::kNameLeadingDash},
+        {u" a.txt", " a.txt", cli::kNameSpaceAtEnd},
+        {u"a.txt ", "a.txt ", cli::kNameSpaceAtEnd},
+        {u"a.txt\u3000", "a.txt\u3000", cli::kNameSpaceAtEnd},
+        {u"a.txt.", "a.txt.", cli::kNameTrailingDot},
+        {u"a\x01z\x1b[2J", "a?z?[2J", cli::kNameHasControl},
+        {std::u16string(256, u'n'), nullptr, cli::kNameTooLong},
+        {u"", nullptr, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(ToUtf8(c.stored));
         fs::remove_all(dir_ / "d");
         fs::create_directories(dir_ / "d");
-        EncryptWithEngine(dir_ / "in" / "a.txt", dir_ / "d" / "f.qivg", u"pw", stored);
+        EncryptWithEngine(dir_ / "in" / "a.txt", dir_ / "d" / "f.qivg", u"pw", c.stored);
         const CliRun run = Run({"decrypt", S(dir_ / "d" / "f.qivg")});
         EXPECT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(dir_.Names(), (std::set<std::string>{"d", "in", "password.txt"})) << "nothing outside d";
         EXPECT_EQ(NamesIn(dir_ / "d"), (std::set<std::string>{"f", "f.qivg"}));
         EXPECT_EQ(ReadBytes(dir_ / "d" / "f"), content_);
+        const std::string shown = c.shown ? c.shown : ToUtf8(c.stored);
+        EXPECT_EQ(run.err, c.why.empty() ? std::string()
+                                         : "qivg: " + S(dir_ / "d" / "f.qivg") + ": " +
+                                               cli::UnusedNameText(shown, c.why, S(dir_ / "d" / "f")) + "\n");
+
+        fs::remove(dir_ / "d" / "f");
+        const CliRun quiet = Run({"decrypt", "-q", S(dir_ / "d" / "f.qivg")});
+        EXPECT_EQ(quiet.status, 0);
+        EXPECT_EQ(quiet.err, "");
+        const CliRun named = Run({"decrypt", "-o", S(dir_ / "d" / "g"), S(dir_ / "d" / "f.qivg")});
+        EXPECT_EQ(named.err, "") << "-o names the output: no stored name is missed";
+    }
+}
+
+// Bytes of the name line that are no CP932 character would show as "?" that the file does
+// not hold: such a name is not used either.
+TEST_F(EncryptDecrypt, StoredNameWithBytesOfNoCharacterIsNotUsed) {
+    fs::create_directories(dir_ / "d");
+    WriteBytes(dir_ / "d" / "f.qivg", CraftQivg(std::string("pw\r\na\xFF"
+                                                            "b.txt\r\n") +
+                                                    ToUtf8(kMarker) + HexOf("abc") + "\r\n",
+                                                0, 1));
+    const CliRun run = Run({"decrypt", S(dir_ / "d" / "f.qivg")});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(ReadBytes(dir_ / "d" / "f"), "abc");
+    EXPECT_EQ(run.err, "qivg: " + S(dir_ / "d" / "f.qivg") + ": " +
+                           cli::UnusedNameText("a?b.txt", cli::kNameUnreadable, S(dir_ / "d" / "f")) + "\n");
+}
+
+// A link named as the stored name is refused, -f or not, and the file it points to is kept:
+// whoever made the .qivg file chose that name, and may have planted the link beside it.
+TEST_F(EncryptDecrypt, LinkAtTheStoredNameIsNeverFollowed) {
+    fs::create_directories(dir_ / "d");
+    EncryptWithEngine(dir_ / "in" / "a.txt", dir_ / "d" / "f.qivg", u"pw", u"note.txt");
+    WriteBytes(dir_ / "target", "target");
+    fs::create_symlink(dir_ / "target", dir_ / "d" / "note.txt");
+    for (const bool force : {false, true}) {
+        SCOPED_TRACE(force ? "-f" : "no -f");
+        std::vector<std::string> args = {"decrypt", S(dir_ / "d" / "f.qivg")};
+        if (force) args.insert(args.begin() + 1, "-f");
+        const CliRun run = Run(args);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err, "qivg: " + S(dir_ / "d" / "note.txt") + ": " + ToUtf8(kDestinationNotFile) +
+                               std::string(cli::kStoredNameLinkNote) + "\n");
+        EXPECT_EQ(ReadBytes(dir_ / "target"), "target");
+        EXPECT_TRUE(fs::is_symlink(dir_ / "d" / "note.txt"));
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir_ / "d")) names.insert(entry.path().filename());
+        EXPECT_EQ(names, (std::set<std::string>{"f.qivg", "note.txt"})) << "no fallback, no temporary file";
     }
 }
 
