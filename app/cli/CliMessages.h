@@ -77,6 +77,10 @@ inline std::string SettingsText(const QivgSettings& settings) {
 inline std::string SettingsUsedText(const QivgSettings& settings) {
     return SettingsText(settings) + " で一致しました";
 }
+// Added to the message of a file that is no .qivg file, or does not open, when it begins like
+// a wrapped bitmap.
+inline constexpr std::string_view kWrappedBmpHint =
+    " (BMP 化されたファイルです: qivg extract で取り出してから復号してください)";
 // Added to a wrong password's message when the finder knows better.
 inline std::string SettingsHintText(const QivgSettings& settings) {
     return " (" + SettingsText(settings) + " なら一致します: --find-settings で復号できます)";

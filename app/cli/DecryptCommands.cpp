@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "BmpCodec.h"
 #include "CliMessages.h"
 #include "Commands.h"
 #include "ExitStatus.h"
@@ -14,33 +15,46 @@
 namespace angoka::cli {
 namespace {
 
+// A password mismatch, told apart from a file that is no .qivg file at all by what the finder
+// saw in it. Settings it found are named, unless they were the ones tried (`searched`); a
+// wrapped bitmap is pointed to extract.
+void FinishMismatch(Context& context, const FileJob& job, const FoundSettings& found, bool searched) {
+    std::string hint;
+    if (!searched && found.result.ok() && !found.settings.empty())
+        hint = SettingsHintText(found.settings.front());
+    if (BeginsWithBmpHeader(job.input)) hint += kWrappedBmpHint;
+    context.Finish(job, {MismatchOutcome(found), job.input, {}}, hint);
+}
+
 // Opens the file under -k/-n, or under the first settings the finder gives with
-// --find-settings. A wrong password's message names settings that would match. Nothing
-// when the file was reported as failed.
+// --find-settings. Nothing when the file was reported as failed.
 std::optional<OpenedQivg> OpenJudged(Context& context, const FileJob& job) {
     const Options& options = context.options;
     QivgSettings settings{options.inKey, options.rounds};
+    std::optional<FoundSettings> found;
     if (options.findSettings) {
-        const FoundSettings found = FindSettings(job.input, context.password);
-        if (!found.result.ok() || found.settings.empty()) {
-            context.Finish(job,
-                           found.result.ok() ? Result{Outcome::WrongPassword, job.input, {}} : found.result);
+        found = FindSettings(job.input, context.password);
+        if (!found->result.ok()) {
+            context.Finish(job, found->result);
             return std::nullopt;
         }
-        settings = found.settings.front();
+        if (found->settings.empty()) {
+            FinishMismatch(context, job, *found, true);
+            return std::nullopt;
+        }
+        settings = found->settings.front();
         context.reporter.Note(job.input, SettingsUsedText(settings));
     }
     Progress stop;
     stop.cancel = &context.cancel;
     OpenedQivg opened = OpenQivg({job.input, context.password, settings.inKey, settings.rounds}, stop);
     if (opened.result.ok()) return opened;
-
-    std::string hint;
-    if (opened.result.outcome == Outcome::WrongPassword && !options.findSettings) {
-        const FoundSettings found = FindSettings(job.input, context.password);
-        if (found.result.ok() && !found.settings.empty()) hint = SettingsHintText(found.settings.front());
+    if (opened.result.outcome != Outcome::WrongPassword) {
+        context.Finish(job, opened.result);
+        return std::nullopt;
     }
-    context.Finish(job, opened.result, hint);
+    if (!found) found = FindSettings(job.input, context.password);
+    FinishMismatch(context, job, *found, options.findSettings);
     return std::nullopt;
 }
 

@@ -313,10 +313,11 @@ TEST_F(EncryptDecrypt, TestWritesALinePerGoodFileAndNoFile) {
 
     const CliRun run = Run(
         {"test", S(dir_ / "in" / "a.txt.qivg"), S(dir_ / "in" / "junk.qivg"), S(dir_ / "in" / "empty.qivg")});
-    EXPECT_EQ(run.status, 3);
+    EXPECT_EQ(run.status, 4);
     EXPECT_EQ(run.out, S(dir_ / "in" / "a.txt.qivg") + ": OK (a.txt, 5000 バイト)\n" +
                            S(dir_ / "in" / "empty.qivg") + ": OK (名前 (1).txt, 0 バイト)\n");
-    EXPECT_EQ(run.err, "qivg: " + S(dir_ / "in" / "junk.qivg") + ": パスワードが一致しません\n" +
+    EXPECT_EQ(run.err, "qivg: " + S(dir_ / "in" / "junk.qivg") +
+                           ": 正しいqivg形式ファイルではありませんでした\n" +
                            "qivg: 3 件中 2 件成功、1 件失敗\n");
     EXPECT_EQ(NamesIn(dir_ / "in"), before);
 
