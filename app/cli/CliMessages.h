@@ -45,6 +45,9 @@ inline constexpr std::string_view kStdinIsNoFile =
 
 // Files.
 inline constexpr std::string_view kIsFolder = "フォルダです (中のファイルを処理するには -r を付けてください)";
+inline constexpr std::string_view kNotRegularFile = "通常のファイルではありません";
+inline constexpr std::string_view kSystemFolderNeedsOutput =
+    "/dev、/proc、/sys の中には出力を書きません: -o か -d で出力先を指定してください";
 inline constexpr std::string_view kStandardOutput = "標準出力";
 // Why a stored name did not name the output, and what became of it.
 inline constexpr std::string_view kNameHasSeparator = "フォルダの区切り (/ か \\) を含む";

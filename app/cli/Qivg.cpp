@@ -44,7 +44,26 @@ void CheckBeforeStart(const Options& options, const Console& console) {
     }
 }
 
-// Refuses an input that is no file before the command looks at it.
+// Whether `folder` is, or is in, one of the kernel's own trees, where a name such as
+// /dev/stdin stands for a stream and the folder is no place for a file of the user's. /dev/shm
+// is an ordinary place for files.
+bool IsSystemFolder(const fs::path& folder) {
+    std::error_code ec;
+    const fs::path absolute = fs::absolute(folder.empty() ? fs::path(".") : folder, ec).lexically_normal();
+    auto part = absolute.begin();
+    if (ec || part == absolute.end() || *part++ != "/" || part == absolute.end()) return false;
+    const fs::path top = *part++;
+    const bool shm = top == "dev" && part != absolute.end() && *part == "shm";
+    return (top == "dev" && !shm) || top == "proc" || top == "sys";
+}
+
+// Whether the file's output would go beside it in such a tree, with no -o or -d to say where.
+bool OutputInSystemFolder(const Options& options, const FileJob& job) {
+    return options.command != Command::Test && !options.output && !options.outputDir &&
+           IsSystemFolder(job.outputFolder);
+}
+
+// Refuses an input that is no file, or whose output has no place, before the command looks at it.
 bool CheckInput(Context& context, const FileJob& job) {
     if (job.listError) {
         context.Finish(job, {Outcome::IoError, job.input, job.listError});
@@ -56,10 +75,18 @@ bool CheckInput(Context& context, const FileJob& job) {
         context.Fail(job.input, kExitFailure, kIsFolder);
         return false;
     }
+    if (fs::exists(status) && !fs::is_regular_file(status)) {
+        context.Fail(job.input, kExitFailure, kNotRegularFile);  // a FIFO, device or socket
+        return false;
+    }
     if (!fs::is_regular_file(status)) {
         const bool unreadable = ec && ec != std::errc::no_such_file_or_directory;
         context.Finish(job, unreadable ? Result{Outcome::IoError, job.input, ec}
                                        : Result{Outcome::SourceMissing, job.input, {}});
+        return false;
+    }
+    if (OutputInSystemFolder(context.options, job)) {
+        context.Fail(job.input, kExitFailure, kSystemFolderNeedsOutput);
         return false;
     }
     return true;

@@ -1,4 +1,13 @@
 // encrypt, decrypt and test on single files: where outputs go, what is written, what is not.
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
 #include "CliHarness.h"
 #include "CliMessages.h"
 #include "Paths.h"
@@ -14,8 +23,10 @@ protected:
         WriteBytes(dir_ / "in" / "a.txt", content_);
         pw_ = PasswordFile("pw");
     }
+    // The password file is given to the commands that take one.
     CliRun Run(std::vector<std::string> args) {
-        args.insert(args.begin() + 1, {"--password-file", pw_});
+        if (args.front() != "wrap" && args.front() != "extract")
+            args.insert(args.begin() + 1, {"--password-file", pw_});
         return cli_.Run(args);
     }
 
@@ -260,6 +271,53 @@ TEST_F(EncryptDecrypt, MissingInputAndFolderAreFailures) {
     EXPECT_NE(folder.err.find("フォルダです (中のファイルを処理するには -r"), std::string::npos)
         << folder.err;
     EXPECT_TRUE(fs::is_empty(dir_ / "folder"));
+}
+
+// A FIFO or a socket named as FILE is no file to read: it is said so, and nothing waits on it.
+TEST_F(EncryptDecrypt, StreamsAreNoFiles) {
+    ASSERT_EQ(::mkfifo(S(dir_ / "fifo").c_str(), 0600), 0);
+    const int listening = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(S(dir_ / "socket").size(), sizeof address.sun_path);
+    std::strcpy(address.sun_path, S(dir_ / "socket").c_str());
+    ASSERT_EQ(::bind(listening, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    const auto before = dir_.Names();
+    for (const char* command : {"encrypt", "decrypt", "test", "wrap", "extract"}) {
+        for (const char* name : {"fifo", "socket"}) {
+            SCOPED_TRACE(std::string(command) + " " + name);
+            const CliRun run = Run({command, S(dir_ / name)});
+            EXPECT_EQ(run.status, 1);
+            EXPECT_EQ(run.err, "qivg: " + S(dir_ / name) + ": 通常のファイルではありません\n");
+        }
+    }
+    ::close(listening);
+    EXPECT_EQ(dir_.Names(), before);
+}
+
+// A file named through /dev/fd, as /dev/stdin names standard input, has no folder of its own to
+// write beside: -o or -d must say where. The output policy gets no place to make a file in, so
+// that even a faulty run writes nothing under /dev.
+TEST_F(EncryptDecrypt, OutputBesideAFileInDevNeedsADestination) {
+    ASSERT_EQ(Run({"encrypt", S(dir_ / "in" / "a.txt")}).status, 0);
+    const int fd = ::open(S(dir_ / "in" / "a.txt.qivg").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    const std::string named = "/dev/fd/" + std::to_string(fd);
+    cli_.writeHooks.unnamedOpener = [](int) {
+        errno = EACCES;
+        return -1;
+    };
+    for (const char* command : {"encrypt", "decrypt", "wrap"}) {
+        SCOPED_TRACE(command);
+        const CliRun run = Run({command, named});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err, "qivg: " + named + ": " + std::string(cli::kSystemFolderNeedsOutput) + "\n");
+    }
+    cli_.writeHooks = {};
+    const CliRun placed = Run({"decrypt", "-d", S(dir_ / "out"), named});
+    ::close(fd);
+    EXPECT_EQ(placed.status, 0) << placed.err;
+    EXPECT_EQ(ReadBytes(dir_ / "out" / "a.txt"), content_);
 }
 
 TEST_F(EncryptDecrypt, StandardOutputGetsExactlyTheContent) {

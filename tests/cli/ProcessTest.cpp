@@ -41,6 +41,14 @@ TEST_F(Process, ExitStatuses) {
               "content");
 }
 
+// /dev/stdin on a pipe is a FIFO, not a missing file.
+TEST_F(Process, StandardInputOnAPipeIsNoFile) {
+    const ProcessRun run =
+        RunProcess({"decrypt", "--password-file", pw_, "/dev/stdin"}, ReadBytes(dir_ / "a.qivg"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "qivg: /dev/stdin: 通常のファイルではありません\n");
+}
+
 TEST_F(Process, NoTerminalAndNoPasswordFileIsAUsageError) {
     const ProcessRun run = RunProcess({"encrypt", S(dir_ / "a.txt")});
     EXPECT_EQ(run.status, 2);
