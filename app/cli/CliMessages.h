@@ -49,6 +49,9 @@ inline constexpr std::string_view kNotRegularFile = "通常のファイルでは
 inline constexpr std::string_view kSystemFolderNeedsOutput =
     "/dev、/proc、/sys の中には出力を書きません: -o か -d で出力先を指定してください";
 inline constexpr std::string_view kStandardOutput = "標準出力";
+inline std::string StandardOutputFailedText(const std::error_code& error) {
+    return "標準出力に書き込めませんでした。" + ToUtf8(kReasonLabel) + ToUtf8(ReasonText(error));
+}
 // Why a stored name did not name the output, and what became of it.
 inline constexpr std::string_view kNameHasSeparator = "フォルダの区切り (/ か \\) を含む";
 inline constexpr std::string_view kNameHasControl = "制御文字を含む";

@@ -10,6 +10,7 @@
 #include "OutputNames.h"
 #include "Paths.h"
 #include "QivgCodec.h"
+#include "RunError.h"
 #include "Utf.h"
 
 namespace angoka::cli {
@@ -94,7 +95,11 @@ void NoteUnusedName(Context& context, const FileJob& job, const OpenedQivg& open
 void StreamOut(Context& context, const FileJob& job, const OpenedQivg& opened) {
     if (const std::string refusal = context.Guard().Refusal(job.input, context.console.out); !refusal.empty())
         return context.Fail(job.input, kExitFailure, refusal);
-    context.Finish(job, StreamQivg(opened, context.console.out, context.ProgressFor(job)));
+    Result result = StreamQivg(opened, context.console.out, context.ProgressFor(job));
+    // A failure that is not the source's is standard output's.
+    if (result.outcome == Outcome::IoError && result.path != job.input)
+        result.path = std::string(kStandardOutput);
+    context.Finish(job, result);
 }
 
 }  // namespace
@@ -117,8 +122,11 @@ void TestOne(Context& context, const FileJob& job) {
     const Result checked = StreamQivg(*opened, -1, context.ProgressFor(job), &bytes);
     context.Finish(job, checked);
     if (checked.ok() && !context.options.quiet) {
-        WriteText(context.console.out, TestedLine(Shown(job.input.native()),
-                                                  Shown(ToUtf8(opened->storedName.value_or(u""))), bytes));
+        const std::string line =
+            TestedLine(Shown(job.input.native()), Shown(ToUtf8(opened->storedName.value_or(u""))), bytes);
+        // A report that does not reach its reader is a failed run, whatever the files hold.
+        if (const std::error_code error = WriteText(context.console.out, line))
+            throw RunError{kExitFailure, StandardOutputFailedText(error)};
     }
 }
 

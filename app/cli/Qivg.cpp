@@ -137,12 +137,15 @@ int RunFiles(const Options& options, const Console& console, Reporter& reporter,
 int RunQivg(const std::vector<std::string>& args, const Console& console, const std::atomic<bool>& cancel,
             const WriteOptions& writeHooks) {
     const CommandLine line = ParseCommandLine(args);
+    Reporter reporter(console, line.options && line.options->quiet);
     if (!line.options) {
-        WriteText(console.out, line.out);
+        // Help and version on standard output; a usage error on standard error.
+        const std::error_code written = WriteText(console.out, line.out);
         WriteText(console.err, line.err);
-        return line.status;
+        if (!written) return line.status;
+        reporter.RunMessage(StandardOutputFailedText(written));
+        return kExitFailure;
     }
-    Reporter reporter(console, line.options->quiet);
     try {
         return RunFiles(*line.options, console, reporter, cancel, writeHooks);
     } catch (const RunError& error) {

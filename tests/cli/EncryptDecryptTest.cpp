@@ -384,6 +384,27 @@ TEST_F(EncryptDecrypt, TestWritesALinePerGoodFileAndNoFile) {
     EXPECT_EQ(quiet.out + quiet.err, "");
 }
 
+// Standard output that takes nothing (here a descriptor open only for reading; a full disk or
+// /dev/full alike): what should have gone out did not, so the run fails and says so.
+TEST_F(EncryptDecrypt, StandardOutputThatFailsIsAFailure) {
+    ASSERT_EQ(Run({"encrypt", S(dir_ / "in" / "a.txt")}).status, 0);
+    cli_.outFd = ::open(S(dir_ / "in" / "a.txt").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(cli_.outFd, 0);
+    const std::string failed = "qivg: 標準出力に書き込めませんでした。理由: ";
+    const CliRun tested = Run({"test", S(dir_ / "in" / "a.txt.qivg")});
+    EXPECT_EQ(tested.status, 1);
+    EXPECT_TRUE(tested.err.starts_with(failed)) << tested.err;
+    const CliRun help = cli_.Run({"decrypt", "--help"});
+    EXPECT_EQ(help.status, 1);
+    EXPECT_TRUE(help.err.starts_with(failed)) << help.err;
+    const CliRun streamed = Run({"decrypt", "-o", "-", S(dir_ / "in" / "a.txt.qivg")});
+    EXPECT_EQ(streamed.status, 1);
+    EXPECT_TRUE(streamed.err.starts_with("qivg: 標準出力: ファイルの読み書きに失敗しました。理由: "))
+        << streamed.err;
+    ::close(cli_.outFd);
+    EXPECT_EQ(ReadBytes(dir_ / "in" / "a.txt"), content_);
+}
+
 TEST_F(EncryptDecrypt, PayloadErrorSaysOnlyThatDecryptionFailed) {
     // A copy: a faulty run must not write beside the vector in the source tree.
     fs::copy_file(std::string(ANGOKA_VECTORS_DIR) + "/crafted_payload_is_Error.qivg", dir_ / "in" / "e.qivg");
