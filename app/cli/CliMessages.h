@@ -46,6 +46,8 @@ inline constexpr std::string_view kStdinIsNoFile =
 // Files.
 inline constexpr std::string_view kIsFolder = "フォルダです (中のファイルを処理するには -r を付けてください)";
 inline constexpr std::string_view kNotRegularFile = "通常のファイルではありません";
+inline constexpr std::string_view kOutputFolderMissing =
+    "出力先のフォルダがありません (フォルダを作るのは -d だけです)";
 inline constexpr std::string_view kSystemFolderNeedsOutput =
     "/dev、/proc、/sys の中には出力を書きません: -o か -d で出力先を指定してください";
 inline constexpr std::string_view kStandardOutput = "標準出力";

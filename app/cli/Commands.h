@@ -56,7 +56,8 @@ public:
     // Refuses an output that the run may not write (an input of the run, or an output it has
     // written), and one that exists without -f before the codec does (it checks again as it
     // puts the file in place), so a batch skips such a file without reading it; then makes
-    // the output's folder. False when `job` was reported as failed.
+    // the output's folders under -d, and refuses a missing one otherwise. False when `job` was
+    // reported as failed.
     bool PrepareOutput(const FileJob& job, const Output& output);
     // Reports `result` for `job`: a success, or a failure with `addition` after its message.
     // A failed file leaves no folder made for it.

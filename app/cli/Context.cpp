@@ -48,7 +48,13 @@ bool Context::PrepareOutput(const FileJob& job, const Output& output) {
         return false;
     }
     std::error_code ec;
-    for (fs::path folder = output.path.parent_path(); !folder.empty() && !fs::exists(folder, ec);
+    // Only -d makes folders, as its help says; a missing folder in -o is more likely a typo.
+    const fs::path parent = output.path.parent_path();
+    if (!options.outputDir && !parent.empty() && !fs::exists(parent, ec)) {
+        Fail(output.path, kExitFailure, kOutputFolderMissing);
+        return false;
+    }
+    for (fs::path folder = parent; !folder.empty() && !fs::exists(folder, ec);
          folder = folder.parent_path()) {
         madeFolders_.insert(madeFolders_.begin(), folder);
         if (folder == folder.parent_path()) break;

@@ -261,6 +261,23 @@ TEST_F(EncryptDecrypt, OutputDirIsMadeWhenMissing) {
     EXPECT_FALSE(fs::exists(dir_ / "in" / "a.txt.qivg"));
 }
 
+// -o names a file, never folders to make: a folder that is not there is more likely a typo.
+TEST_F(EncryptDecrypt, OutputIntoAMissingFolderIsRefused) {
+    ASSERT_EQ(Run({"encrypt", S(dir_ / "in" / "a.txt")}).status, 0);
+    const auto before = dir_.Names();
+    const std::pair<const char*, std::string> runs[] = {{"encrypt", S(dir_ / "in" / "a.txt")},
+                                                        {"decrypt", S(dir_ / "in" / "a.txt.qivg")},
+                                                        {"wrap", S(dir_ / "in" / "a.txt")}};
+    for (const auto& [command, file] : runs) {
+        SCOPED_TRACE(command);
+        const CliRun run = Run({command, "-o", S(dir_ / "new" / "x"), file});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err,
+                  "qivg: " + S(dir_ / "new" / "x") + ": " + std::string(cli::kOutputFolderMissing) + "\n");
+    }
+    EXPECT_EQ(dir_.Names(), before);
+}
+
 TEST_F(EncryptDecrypt, MissingInputAndFolderAreFailures) {
     fs::create_directories(dir_ / "folder");
     const CliRun missing = Run({"encrypt", S(dir_ / "none.txt")});
