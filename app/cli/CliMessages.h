@@ -66,6 +66,10 @@ inline constexpr std::string_view kNameUnreadable = "CP932 の文字にならな
 inline std::string UnusedNameText(const std::string& name, std::string_view why, const std::string& output) {
     return "保存された名前「" + name + "」は" + std::string(why) + "ため使わず、" + output + " に書きます";
 }
+// After an encryption whose stored name has characters with no CP932 form.
+inline std::string StoredAsText(const std::string& readBack) {
+    return "CP932 にない文字は「?」になるため、保存した名前は「" + readBack + "」です";
+}
 // After the refusal of a symbolic link where a stored name points.
 inline constexpr std::string_view kStoredNameLinkNote =
     " (保存された名前の場所にあるシンボリックリンクはたどりません)";

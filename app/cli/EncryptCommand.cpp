@@ -1,6 +1,10 @@
 // encrypt: FILE -> FILE.qivg, the file's name (or --name) stored inside.
+#include <optional>
+
+#include "CliMessages.h"
 #include "Commands.h"
 #include "Envelope.h"
+#include "NarrowCharset.h"
 #include "Nibbles.h"
 #include "OutputNames.h"
 #include "Paths.h"
@@ -8,6 +12,20 @@
 #include "Utf.h"
 
 namespace angoka::cli {
+namespace {
+
+// The stored name as a decryption will read it back, when that differs from the name: the
+// narrow character set has no form for some of its characters, which it stores as "?".
+std::optional<std::u16string> AsReadBack(const std::u16string& name) {
+    try {
+        if (FitsNarrow(name)) return std::nullopt;
+        return FromNarrow(ToNarrow(name));
+    } catch (const CharsetError&) {
+        return std::nullopt;  // the encryption itself says so
+    }
+}
+
+}  // namespace
 
 void EncryptOne(Context& context, const FileJob& job) {
     const Options& options = context.options;
@@ -29,7 +47,10 @@ void EncryptOne(Context& context, const FileJob& job) {
         return context.Finish(job, {check, job.input, {}});
     }
     if (!context.PrepareOutput(job, output)) return;
-    context.FinishWrite(job, output, EncryptFile(request, context.ProgressFor(job), context.Writing(output)));
+    const Result result = EncryptFile(request, context.ProgressFor(job), context.Writing(output));
+    context.FinishWrite(job, output, result);
+    if (const auto readBack = AsReadBack(request.storedName); readBack && result.ok())
+        context.reporter.Note(job.input, StoredAsText(Shown(ToUtf8(*readBack))));
 }
 
 }  // namespace angoka::cli

@@ -54,6 +54,23 @@ TEST_F(EncryptDecrypt, JapaneseFileNameRoundTrip) {
     EXPECT_EQ(ReadBytes(dir_ / "out" / "例え 書類.txt"), content_);
 }
 
+// A character with no CP932 form is stored as "?": the user is told the name that a
+// decryption will restore. A name that fits gets no word.
+TEST_F(EncryptDecrypt, NameWithNoCp932FormIsStoredWithQuestionMarks) {
+    const fs::path odd = dir_ / "in" / "café☃.txt";
+    WriteBytes(odd, content_);
+    const CliRun run = Run({"encrypt", S(odd)});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "qivg: " + S(odd) + ": " + cli::StoredAsText("caf??.txt") + "\n");
+    ASSERT_EQ(Run({"decrypt", "-d", S(dir_ / "out"), S(odd) + ".qivg"}).status, 0);
+    EXPECT_EQ(ReadBytes(dir_ / "out" / "caf??.txt"), content_);
+
+    const CliRun named = Run({"encrypt", "-f", "--name", "雪だるま☃", S(dir_ / "in" / "a.txt")});
+    EXPECT_EQ(named.err, "qivg: " + S(dir_ / "in" / "a.txt") + ": " + cli::StoredAsText("雪だるま?") + "\n");
+    EXPECT_EQ(Run({"encrypt", "-f", "-q", S(odd)}).err, "");
+    EXPECT_EQ(Run({"encrypt", "-f", "--name", "例え 書類.txt", S(odd)}).err, "");
+}
+
 TEST_F(EncryptDecrypt, OutputOptionNamesTheFileExactly) {
     ASSERT_EQ(Run({"encrypt", "-o", S(dir_ / "x.bin"), S(dir_ / "in" / "a.txt")}).status, 0);
     ASSERT_EQ(Run({"decrypt", "-o", S(dir_ / "y"), S(dir_ / "x.bin")}).status, 0);
