@@ -18,19 +18,24 @@ constexpr const char* kPasswordNote =
     "パスワード:\n"
     "  --password-file のファイルの1行目 (改行 LF、CR LF、CR は除く。- は標準入力) から読むか、\n"
     "  端末で表示せずに尋ねます (encrypt では確認のため2回)。コマンドラインの引数では受け付けません。\n"
-    "  ファイルも端末もないときは使い方の誤りです。encrypt では空のパスワード、改行や CP932 にない\n"
-    "  文字を含むパスワードは、何も書く前に断ります。\n"
+    "  ファイルも端末もないときは使い方の誤りです。1024 文字より長いパスワードと空のパスワード、\n"
+    "  encrypt では改行や CP932 にない文字を含むパスワードも、何も書く前に断ります。\n"
     "\n";
 
 constexpr const char* kFooter =
     "出力:\n"
     "  出力先が既にあるときは -f がなければそのファイルは失敗とし、何も書きません。出力は一時ファイルに\n"
-    "  書いてから置き換えるため、失敗や中断で途中までのファイルが残ることはありません。\n"
+    "  書いてから置き換えるため、失敗や中断で途中までのファイルが残ることはありません。置き換えた\n"
+    "  ファイルは新しいファイルになるので、ハードリンクの他の名前には元の内容が残ります。\n"
+    "  一度の実行の入力ファイルと、その実行で書いた出力は、-f があっても置き換えません。\n"
+    "  FILE は通常のファイルに限ります。/dev、/proc、/sys の中のファイルは -o か -d で出力先を\n"
+    "  指定します。\n"
     "  進み具合 (ファイル、%、MB/s) は標準エラーが端末のときだけ表示します。\n"
     "\n"
     "終了ステータス:\n"
     "  0    すべて成功\n"
-    "  1    失敗 (読み書きの失敗、-f なしで出力先が既にある、入力ファイルがない、フォルダ など)\n"
+    "  1    失敗 (読み書きの失敗、-f なしで出力先が既にある、出力先が入力か書いたばかりの出力、\n"
+    "       入力ファイルがない、フォルダ、標準出力に書けない など)\n"
     "  2    使い方の誤り (オプション、パスワードの入力や確認の不一致、使えないパスワードや名前)\n"
     "  3    パスワードが一致しない (内部変化数か暗号化回数が違うときも)\n"
     "  4    .qivg ファイルでない (どの内部変化数と暗号化回数でも .qivg の形にならない。BMP 化\n"
@@ -166,11 +171,11 @@ void Build(CLI::App& app, Options& options, std::vector<std::pair<CLI::App*, Com
 
     CLI::App* encrypt = b.Command("encrypt",
                                   "各 FILE を暗号化して、同じフォルダの FILE.qivg に書きます。FILE の名前\n"
-                                  "(または --name) を中に保存します",
+                                  "(または --name) を中に保存します。CP932 にない文字は「?」として保存します",
                                   true);
     b.Settings(encrypt, "復号のときにも同じ値が要ります");
     b.Name(encrypt);
-    b.Output(encrypt, "出力先 (FILE が一つのときだけ)");
+    b.Output(encrypt, "出力先 (FILE が一つのときだけ。フォルダは作りません)");
     b.Common(encrypt, "すべてのファイル (*.qivg を除く) ");
     b.Password(encrypt);
     b.Files(encrypt);
@@ -178,14 +183,16 @@ void Build(CLI::App& app, Options& options, std::vector<std::pair<CLI::App*, Com
     CLI::App* decrypt =
         b.Command("decrypt",
                   "各 FILE を復号して、中に保存された名前で FILE と同じフォルダに書きます。\n"
-                  "その名前が安全なファイル名でないときや --no-stored-name のときは、FILE から\n"
-                  ".qivg を除いた名前 (.qivg で終わらなければ FILE.out) にします",
+                  "その名前が安全なファイル名でない (フォルダを含む、「.」か「-」で始まる など) ときや\n"
+                  "--no-stored-name のときは、FILE から .qivg を除いた名前 (.qivg で終わらなければ\n"
+                  "FILE.out) にします。保存された名前の場所のシンボリックリンクはたどりません",
                   true);
     b.Settings(decrypt, sameAsEncrypt);
     decrypt->add_flag("--no-stored-name", options.noStoredName, "中に保存された名前を使いません");
     b.Output(decrypt,
-             "出力先 (FILE が一つのときだけ)。- は標準出力 (端末には書きません。内容が途中で\n"
-             "壊れていたら、それまでの分を書いたあと終了ステータス 4 で終わります)");
+             "出力先 (FILE が一つのときだけ。フォルダは作りません)。- は標準出力 (端末には\n"
+             "書きません。内容が途中で壊れていたら、それまでの分を書いたあと終了ステータス 4 で\n"
+             "終わります)");
     b.Common(decrypt, " *.qivg ");
     b.Password(decrypt);
     b.FindSettings(decrypt);
@@ -206,7 +213,7 @@ void Build(CLI::App& app, Options& options, std::vector<std::pair<CLI::App*, Com
                                "各 FILE の前に 118 バイトの BMP ヘッダーを付けて、名前の最後の「.」までに\n"
                                "bmp を付けた名前で書きます (a.b.c → a.b.bmp、README → README.bmp)",
                                false);
-    b.Output(wrap, "出力先 (FILE が一つのときだけ)");
+    b.Output(wrap, "出力先 (FILE が一つのときだけ。フォルダは作りません)");
     b.Common(wrap, "すべてのファイル (*.bmp を除く) ");
     b.Files(wrap);
 
@@ -216,7 +223,7 @@ void Build(CLI::App& app, Options& options, std::vector<std::pair<CLI::App*, Com
                                   false);
     extract->add_option("--ext", options.extension, "付ける拡張子 (既定 qivg。先頭の「.」は除きます)")
         ->option_text("EXT");
-    b.Output(extract, "出力先 (FILE が一つのときだけ)");
+    b.Output(extract, "出力先 (FILE が一つのときだけ。フォルダは作りません)");
     b.Common(extract, " *.bmp ");
     b.Files(extract);
 
