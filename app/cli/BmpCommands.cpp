@@ -6,23 +6,25 @@
 namespace angoka::cli {
 namespace {
 
-std::filesystem::path OutputOf(const Context& context, const FileJob& job, const std::string& extension) {
-    if (context.options.output) return *context.options.output;
-    return job.outputFolder / (DottedStemOf(job.input.filename().native()) + extension);
+Output OutputOf(const Context& context, const FileJob& job, const std::string& extension) {
+    if (context.options.output) return {*context.options.output};
+    return {job.outputFolder / (DottedStemOf(job.input.filename().native()) + extension)};
 }
 
 }  // namespace
 
 void WrapOne(Context& context, const FileJob& job) {
-    const std::filesystem::path output = OutputOf(context, job, "bmp");
-    if (Result prepared = context.PrepareOutput(output); !prepared.ok()) return context.Finish(job, prepared);
-    context.Finish(job, WrapBmp(job.input, output, context.ProgressFor(job), context.Writing()));
+    const Output output = OutputOf(context, job, "bmp");
+    if (!context.PrepareOutput(job, output)) return;
+    context.FinishWrite(job, output,
+                        WrapBmp(job.input, output.path, context.ProgressFor(job), context.Writing(output)));
 }
 
 void ExtractOne(Context& context, const FileJob& job) {
-    const std::filesystem::path output = OutputOf(context, job, context.options.extension);
-    if (Result prepared = context.PrepareOutput(output); !prepared.ok()) return context.Finish(job, prepared);
-    context.Finish(job, ExtractBmp(job.input, output, context.ProgressFor(job), context.Writing()));
+    const Output output = OutputOf(context, job, context.options.extension);
+    if (!context.PrepareOutput(job, output)) return;
+    context.FinishWrite(
+        job, output, ExtractBmp(job.input, output.path, context.ProgressFor(job), context.Writing(output)));
 }
 
 }  // namespace angoka::cli

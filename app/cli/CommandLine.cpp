@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <charconv>
 
 #include "CliMessages.h"
 #include "ExitStatus.h"
@@ -17,23 +18,29 @@ constexpr const char* kPasswordNote =
     "パスワード:\n"
     "  --password-file のファイルの1行目 (改行 LF、CR LF、CR は除く。- は標準入力) から読むか、\n"
     "  端末で表示せずに尋ねます (encrypt では確認のため2回)。コマンドラインの引数では受け付けません。\n"
-    "  ファイルも端末もないときは使い方の誤りです。encrypt では空のパスワード、改行や CP932 にない\n"
-    "  文字を含むパスワードは、何も書く前に断ります。\n"
+    "  ファイルも端末もないときは使い方の誤りです。1024 文字より長いパスワードと空のパスワード、\n"
+    "  encrypt では改行や CP932 にない文字を含むパスワードも、何も書く前に断ります。\n"
     "\n";
 
 constexpr const char* kFooter =
     "出力:\n"
     "  出力先が既にあるときは -f がなければそのファイルは失敗とし、何も書きません。出力は一時ファイルに\n"
-    "  書いてから置き換えるため、失敗や中断で途中までのファイルが残ることはありません。\n"
+    "  書いてから置き換えるため、失敗や中断で途中までのファイルが残ることはありません。置き換えた\n"
+    "  ファイルは新しいファイルになるので、ハードリンクの他の名前には元の内容が残ります。\n"
+    "  一度の実行の入力ファイルと、その実行で書いた出力は、-f があっても置き換えません。\n"
+    "  FILE は通常のファイルに限ります。/dev、/proc、/sys の中のファイルは -o か -d で出力先を\n"
+    "  指定します。\n"
     "  進み具合 (ファイル、%、MB/s) は標準エラーが端末のときだけ表示します。\n"
     "\n"
     "終了ステータス:\n"
     "  0    すべて成功\n"
-    "  1    失敗 (読み書きの失敗、-f なしで出力先が既にある、入力ファイルがない、フォルダ など)\n"
+    "  1    失敗 (読み書きの失敗、-f なしで出力先が既にある、出力先が入力か書いたばかりの出力、\n"
+    "       入力ファイルがない、フォルダ、標準出力に書けない など)\n"
     "  2    使い方の誤り (オプション、パスワードの入力や確認の不一致、使えないパスワードや名前)\n"
     "  3    パスワードが一致しない (内部変化数か暗号化回数が違うときも)\n"
-    "  4    .qivg ファイルでないか壊れている (短すぎる、形式の印がない、途中で切れている、\n"
-    "       内容の桁数が奇数、16進数でない)、BMP が 118 バイトより短い\n"
+    "  4    .qivg ファイルでない (どの内部変化数と暗号化回数でも .qivg の形にならない。BMP 化\n"
+    "       されたファイルは qivg extract で取り出します) か壊れている (短すぎる、形式の印がない、\n"
+    "       途中で切れている、内容の桁数が奇数、16進数でない)、BMP が 118 バイトより短い\n"
     "  130  中断された (Ctrl-C、SIGINT、SIGTERM)。書きかけの出力は残りません\n"
     "  FILE が複数のときは、失敗があっても残りを続け、最初の失敗のステータスで終わります。\n"
     "  二つ以上のファイルを処理したときは、最後に「N 件中 S 件成功、F 件失敗」を表示します。\n"
@@ -41,6 +48,15 @@ constexpr const char* kFooter =
     "注意: .qivg 形式は気軽にのぞかれないようにするだけのもので、現代的な暗号ではありません。\n"
     "  パスワードは鍵ではなくファイルの中にあり、形式を知っている人には読み出せます。変換も数字を\n"
     "  ずらすだけで、改ざんも検出しません。本当に秘密にしたいものには age や GnuPG を使ってください。";
+
+// A decimal integer: an optional "-" and digits only, leading zeros allowed.
+std::optional<std::int32_t> Decimal(std::string_view text) {
+    std::int32_t value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value, 10);
+    if (text.empty() || error != std::errc() || stop != end) return std::nullopt;
+    return value;
+}
 
 class Builder {
 public:
@@ -56,12 +72,8 @@ public:
     }
 
     void Settings(CLI::App* command, const std::string& use) {
-        command->add_option("-k,--inkey", options_.inKey, "内部変化数 (-10〜10、既定 0)。" + use)
-            ->check(CLI::Range(-10, 10))
-            ->option_text("N");
-        command->add_option("-n,--rounds", options_.rounds, "暗号化回数 (1〜30、既定 1)。" + use)
-            ->check(CLI::Range(1, 30))
-            ->option_text("N");
+        Number(command, "-k,--inkey", options_.inKey, -10, 10, "内部変化数 (-10〜10、既定 0)。" + use);
+        Number(command, "-n,--rounds", options_.rounds, 1, 30, "暗号化回数 (1〜30、既定 1)。" + use);
     }
 
     void FindSettings(CLI::App* command) {
@@ -110,6 +122,24 @@ public:
     }
 
 private:
+    // A number in [low, high], always read as decimal: CLI11 alone would take "010" for eight
+    // and accept "0x3", which the window's spin boxes never show.
+    static void Number(CLI::App* command, const std::string& names, std::int32_t& target, int low, int high,
+                       const std::string& description) {
+        const CLI::Validator decimal(
+            [low, high](std::string& value) {
+                const std::optional<std::int32_t> number = Decimal(value);
+                return number && *number >= low && *number <= high ? std::string()
+                                                                   : NotInRangeText(value, low, high);
+            },
+            "");
+        command
+            ->add_option_function<std::string>(
+                names, [&target](const std::string& value) { target = *Decimal(value); }, description)
+            ->check(decimal)
+            ->option_text("N");
+    }
+
     // An option whose value is kept only when it is given.
     static CLI::Option* Text(CLI::App* command, const std::string& names, std::optional<std::string>& target,
                              const std::string& description) {
@@ -141,11 +171,11 @@ void Build(CLI::App& app, Options& options, std::vector<std::pair<CLI::App*, Com
 
     CLI::App* encrypt = b.Command("encrypt",
                                   "各 FILE を暗号化して、同じフォルダの FILE.qivg に書きます。FILE の名前\n"
-                                  "(または --name) を中に保存します",
+                                  "(または --name) を中に保存します。CP932 にない文字は「?」として保存します",
                                   true);
     b.Settings(encrypt, "復号のときにも同じ値が要ります");
     b.Name(encrypt);
-    b.Output(encrypt, "出力先 (FILE が一つのときだけ)");
+    b.Output(encrypt, "出力先 (FILE が一つのときだけ。フォルダは作りません)");
     b.Common(encrypt, "すべてのファイル (*.qivg を除く) ");
     b.Password(encrypt);
     b.Files(encrypt);
@@ -153,14 +183,16 @@ void Build(CLI::App& app, Options& options, std::vector<std::pair<CLI::App*, Com
     CLI::App* decrypt =
         b.Command("decrypt",
                   "各 FILE を復号して、中に保存された名前で FILE と同じフォルダに書きます。\n"
-                  "その名前が安全なファイル名でないときや --no-stored-name のときは、FILE から\n"
-                  ".qivg を除いた名前 (.qivg で終わらなければ FILE.out) にします",
+                  "その名前が安全なファイル名でない (フォルダを含む、「.」か「-」で始まる など) ときや\n"
+                  "--no-stored-name のときは、FILE から .qivg を除いた名前 (.qivg で終わらなければ\n"
+                  "FILE.out) にします。保存された名前の場所のシンボリックリンクはたどりません",
                   true);
     b.Settings(decrypt, sameAsEncrypt);
     decrypt->add_flag("--no-stored-name", options.noStoredName, "中に保存された名前を使いません");
     b.Output(decrypt,
-             "出力先 (FILE が一つのときだけ)。- は標準出力 (端末には書きません。内容が途中で\n"
-             "壊れていたら、それまでの分を書いたあと終了ステータス 4 で終わります)");
+             "出力先 (FILE が一つのときだけ。フォルダは作りません)。- は標準出力 (端末には\n"
+             "書きません。内容が途中で壊れていたら、それまでの分を書いたあと終了ステータス 4 で\n"
+             "終わります)");
     b.Common(decrypt, " *.qivg ");
     b.Password(decrypt);
     b.FindSettings(decrypt);
@@ -181,7 +213,7 @@ void Build(CLI::App& app, Options& options, std::vector<std::pair<CLI::App*, Com
                                "各 FILE の前に 118 バイトの BMP ヘッダーを付けて、名前の最後の「.」までに\n"
                                "bmp を付けた名前で書きます (a.b.c → a.b.bmp、README → README.bmp)",
                                false);
-    b.Output(wrap, "出力先 (FILE が一つのときだけ)");
+    b.Output(wrap, "出力先 (FILE が一つのときだけ。フォルダは作りません)");
     b.Common(wrap, "すべてのファイル (*.bmp を除く) ");
     b.Files(wrap);
 
@@ -189,9 +221,9 @@ void Build(CLI::App& app, Options& options, std::vector<std::pair<CLI::App*, Com
                                   "各 FILE の先頭 118 バイトを除いた残りを、名前の最後の「.」までに EXT を\n"
                                   "付けた名前で書きます (photo.bmp → photo.qivg)",
                                   false);
-    extract->add_option("--ext", options.extension, "付ける拡張子 (既定 qivg、「.」は不要)")
+    extract->add_option("--ext", options.extension, "付ける拡張子 (既定 qivg。先頭の「.」は除きます)")
         ->option_text("EXT");
-    b.Output(extract, "出力先 (FILE が一つのときだけ)");
+    b.Output(extract, "出力先 (FILE が一つのときだけ。フォルダは作りません)");
     b.Common(extract, " *.bmp ");
     b.Files(extract);
 
@@ -246,6 +278,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     if (!args.empty() && !args[0].starts_with("-") && std::none_of(commands.begin(), commands.end(), named)) {
         return UsageError(std::string(kUnknownCommand) + args[0]);
     }
+    // A C string ends at its first NUL: such an argument would name another file.
+    const auto hasNul = [](const std::string& arg) { return arg.find('\0') != std::string::npos; };
+    if (std::any_of(args.begin(), args.end(), hasNul)) return UsageError(kNulInArgument);
     std::vector<const char*> argv{"qivg"};
     for (const std::string& arg : args) argv.push_back(arg.c_str());
     try {
@@ -264,6 +299,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             parsed = command;
         }
     }
+    // "--ext .jpg" means what "--ext jpg" means, not "photo..jpg".
+    if (options.extension.starts_with('.')) options.extension.erase(0, 1);
     if (const std::string_view problem = UsageProblem(options, *parsed); !problem.empty())
         return UsageError(problem);
     return {std::move(options), kExitOk, {}, {}};

@@ -17,13 +17,14 @@ Console ProcessConsole(Terminal* terminal) {
     return console;
 }
 
-void WriteText(int fd, std::string_view text) {
+std::error_code WriteText(int fd, std::string_view text) {
     while (!text.empty()) {
         const ssize_t written = ::write(fd, text.data(), text.size());
         if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return;
+        if (written <= 0) return std::error_code(written < 0 ? errno : EIO, std::generic_category());
         text.remove_prefix(static_cast<std::size_t>(written));
     }
+    return {};
 }
 
 std::string Shown(std::string_view name) {

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace angoka::cli {
 
@@ -32,8 +33,10 @@ struct Console {
 // The process's own standard streams, with `terminal` for prompts.
 Console ProcessConsole(Terminal* terminal);
 
-// Writes all of `text` to `fd`; a stream that cannot take it (a closed pipe) is given up on.
-void WriteText(int fd, std::string_view text);
+// Writes all of `text` to `fd`; a stream that cannot take it (a full disk, a closed pipe) is
+// given up on, and the error says why. Only standard output's errors are worth a message:
+// there a lost line is a wrong result, while standard error has no one left to tell.
+std::error_code WriteText(int fd, std::string_view text);
 
 // A name (UTF-8, or any bytes) as qivg shows it: its control characters (C0, DEL, and C1 in
 // UTF-8) become '?', so that a file's name or the name stored in it cannot move the cursor,

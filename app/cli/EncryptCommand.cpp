@@ -1,6 +1,10 @@
 // encrypt: FILE -> FILE.qivg, the file's name (or --name) stored inside.
+#include <optional>
+
+#include "CliMessages.h"
 #include "Commands.h"
 #include "Envelope.h"
+#include "NarrowCharset.h"
 #include "Nibbles.h"
 #include "OutputNames.h"
 #include "Paths.h"
@@ -8,16 +12,29 @@
 #include "Utf.h"
 
 namespace angoka::cli {
+namespace {
+
+// The stored name as a decryption will read it back, when that differs from the name: the
+// narrow character set has no form for some of its characters, which it stores as "?".
+std::optional<std::u16string> AsReadBack(const std::u16string& name) {
+    try {
+        if (FitsNarrow(name)) return std::nullopt;
+        return FromNarrow(ToNarrow(name));
+    } catch (const CharsetError&) {
+        return std::nullopt;  // the encryption itself says so
+    }
+}
+
+}  // namespace
 
 void EncryptOne(Context& context, const FileJob& job) {
     const Options& options = context.options;
-    const std::filesystem::path output =
-        options.output ? std::filesystem::path(*options.output)
-                       : job.outputFolder / (job.input.filename().native() + kQivgSuffix);
+    const Output output{options.output ? std::filesystem::path(*options.output)
+                                       : job.outputFolder / (job.input.filename().native() + kQivgSuffix)};
 
     EncryptRequest request;
     request.source = job.input;
-    request.destination = output;
+    request.destination = output.path;
     request.password = context.password;
     request.storedName =
         options.name ? FromUtf8(*options.name) : StorableName(TextFromPath(job.input.filename()));
@@ -29,8 +46,11 @@ void EncryptOne(Context& context, const FileJob& job) {
     if (const Outcome check = CheckEncryptRequest(request); check != Outcome::Ok) {
         return context.Finish(job, {check, job.input, {}});
     }
-    if (Result prepared = context.PrepareOutput(output); !prepared.ok()) return context.Finish(job, prepared);
-    context.Finish(job, EncryptFile(request, context.ProgressFor(job), context.Writing()));
+    if (!context.PrepareOutput(job, output)) return;
+    const Result result = EncryptFile(request, context.ProgressFor(job), context.Writing(output));
+    context.FinishWrite(job, output, result);
+    if (const auto readBack = AsReadBack(request.storedName); readBack && result.ok())
+        context.reporter.Note(job.input, StoredAsText(Shown(ToUtf8(*readBack))));
 }
 
 }  // namespace angoka::cli

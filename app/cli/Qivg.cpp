@@ -44,7 +44,26 @@ void CheckBeforeStart(const Options& options, const Console& console) {
     }
 }
 
-// Refuses an input that is no file before the command looks at it.
+// Whether `folder` is, or is in, one of the kernel's own trees, where a name such as
+// /dev/stdin stands for a stream and the folder is no place for a file of the user's. /dev/shm
+// is an ordinary place for files.
+bool IsSystemFolder(const fs::path& folder) {
+    std::error_code ec;
+    const fs::path absolute = fs::absolute(folder.empty() ? fs::path(".") : folder, ec).lexically_normal();
+    auto part = absolute.begin();
+    if (ec || part == absolute.end() || *part++ != "/" || part == absolute.end()) return false;
+    const fs::path top = *part++;
+    const bool shm = top == "dev" && part != absolute.end() && *part == "shm";
+    return (top == "dev" && !shm) || top == "proc" || top == "sys";
+}
+
+// Whether the file's output would go beside it in such a tree, with no -o or -d to say where.
+bool OutputInSystemFolder(const Options& options, const FileJob& job) {
+    return options.command != Command::Test && !options.output && !options.outputDir &&
+           IsSystemFolder(job.outputFolder);
+}
+
+// Refuses an input that is no file, or whose output has no place, before the command looks at it.
 bool CheckInput(Context& context, const FileJob& job) {
     if (job.listError) {
         context.Finish(job, {Outcome::IoError, job.input, job.listError});
@@ -53,13 +72,21 @@ bool CheckInput(Context& context, const FileJob& job) {
     std::error_code ec;
     const fs::file_status status = fs::status(job.input, ec);
     if (fs::is_directory(status)) {
-        context.reporter.Failure(job.input, kExitFailure, kIsFolder);
+        context.Fail(job.input, kExitFailure, kIsFolder);
+        return false;
+    }
+    if (fs::exists(status) && !fs::is_regular_file(status)) {
+        context.Fail(job.input, kExitFailure, kNotRegularFile);  // a FIFO, device or socket
         return false;
     }
     if (!fs::is_regular_file(status)) {
         const bool unreadable = ec && ec != std::errc::no_such_file_or_directory;
         context.Finish(job, unreadable ? Result{Outcome::IoError, job.input, ec}
                                        : Result{Outcome::SourceMissing, job.input, {}});
+        return false;
+    }
+    if (OutputInSystemFolder(context.options, job)) {
+        context.Fail(job.input, kExitFailure, kSystemFolderNeedsOutput);
         return false;
     }
     return true;
@@ -82,7 +109,7 @@ void RunOne(Context& context, const FileJob& job) {
 }
 
 int RunFiles(const Options& options, const Console& console, Reporter& reporter,
-             const std::atomic<bool>& cancel) {
+             const std::atomic<bool>& cancel, const WriteOptions& writeHooks) {
     CheckBeforeStart(options, console);
     const std::vector<FileJob> jobs = ListFiles(
         {options.files, options.recursive, options.outputDir,
@@ -90,10 +117,9 @@ int RunFiles(const Options& options, const Console& console, Reporter& reporter,
     if (jobs.empty()) return kExitOk;  // an empty folder under -r: nothing to do
 
     ProgressLine progressLine(console.err, console.errIsTerminal && !options.quiet);
-    Context context{
-        options,  console,
-        reporter, progressLine,
-        cancel,   options.NeedsPassword() ? ReadPassword(options, console, cancel) : std::u16string()};
+    std::u16string password =
+        options.NeedsPassword() ? ReadPassword(options, console, cancel) : std::u16string();
+    Context context{options, console, reporter, progressLine, cancel, std::move(password), jobs, writeHooks};
     for (const FileJob& job : jobs) {
         if (cancel.load()) break;
         RunOne(context, job);
@@ -108,16 +134,20 @@ int RunFiles(const Options& options, const Console& console, Reporter& reporter,
 
 }  // namespace
 
-int RunQivg(const std::vector<std::string>& args, const Console& console, const std::atomic<bool>& cancel) {
+int RunQivg(const std::vector<std::string>& args, const Console& console, const std::atomic<bool>& cancel,
+            const WriteOptions& writeHooks) {
     const CommandLine line = ParseCommandLine(args);
+    Reporter reporter(console, line.options && line.options->quiet);
     if (!line.options) {
-        WriteText(console.out, line.out);
+        // Help and version on standard output; a usage error on standard error.
+        const std::error_code written = WriteText(console.out, line.out);
         WriteText(console.err, line.err);
-        return line.status;
+        if (!written) return line.status;
+        reporter.RunMessage(StandardOutputFailedText(written));
+        return kExitFailure;
     }
-    Reporter reporter(console, line.options->quiet);
     try {
-        return RunFiles(*line.options, console, reporter, cancel);
+        return RunFiles(*line.options, console, reporter, cancel, writeHooks);
     } catch (const RunError& error) {
         reporter.RunMessage(error.message);
         return error.status;

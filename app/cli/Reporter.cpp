@@ -16,11 +16,6 @@ std::string MessageFor(const Result& result) {
     return message;
 }
 
-void Reporter::Failure(const std::filesystem::path& file, const Result& result, std::string_view addition) {
-    const std::filesystem::path& named = result.path.empty() ? file : result.path;
-    Failure(named, ExitStatusFor(result.outcome), MessageFor(result) + std::string(addition));
-}
-
 void Reporter::Failure(const std::filesystem::path& file, int status, std::string_view message) {
     ++handled_;
     if (status_ == kExitOk || status == kExitInterrupted) status_ = status;

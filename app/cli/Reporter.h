@@ -21,8 +21,7 @@ public:
         ++succeeded_;
         ++handled_;
     }
-    // A file that failed; `file` unless the result names the file concerned.
-    void Failure(const std::filesystem::path& file, const Result& result, std::string_view addition = {});
+    // A file that failed: "qivg: <file>: <message>", and the status it sets.
     void Failure(const std::filesystem::path& file, int status, std::string_view message);
     // Something worth knowing that is no failure; -q leaves it out.
     void Note(const std::filesystem::path& file, std::string_view message);

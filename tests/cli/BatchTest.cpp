@@ -1,6 +1,10 @@
 // Several FILEs and folders: each file is tried, the first failure sets the status, a summary
 // ends the run; -r picks the command's files and -d keeps the tree's shape.
+#include <algorithm>
+#include <random>
+
 #include "CliHarness.h"
+#include "SourceFile.h"
 
 namespace angoka::testing {
 namespace {
@@ -87,6 +91,34 @@ TEST_F(Batch, RecursiveTestAndAFileNamedOutright) {
                            S(dir_ / "copy.dat") + ": OK (a.txt, 16 バイト)\n");
 }
 
+// A walked folder comes in name order whatever order the file system lists it in: each
+// folder's files, then its subfolders, each in name order. The names are made in shuffled
+// order, which no file system lists back as name order.
+TEST_F(Batch, RecursiveRunsGoInNameOrder) {
+    std::vector<std::string> names;
+    for (char c = 'a'; c <= 't'; ++c) names.push_back(std::string(1, c) + ".qivg");
+    for (const char* folder : {"m", "c", "x", "a"}) names.push_back(std::string(folder) + "/f.qivg");
+    std::mt19937 random(5);
+    std::shuffle(names.begin(), names.end(), random);
+    WriteBytes(dir_ / "plain", "p");
+    for (const std::string& name : names) {
+        fs::create_directories((dir_ / "tree" / name).parent_path());
+        EncryptWithEngine(dir_ / "plain", dir_ / "tree" / name, u"pw", u"p");
+    }
+    std::vector<std::string> listed;
+    for (const auto& entry : fs::directory_iterator(dir_ / "tree")) listed.push_back(entry.path().filename());
+    ASSERT_FALSE(std::is_sorted(listed.begin(), listed.end())) << "the listing shows nothing";
+
+    const CliRun run = Run({"test", "-r", S(dir_ / "tree")});
+    EXPECT_EQ(run.status, 0) << run.err;
+    std::string expected;
+    for (char c = 'a'; c <= 't'; ++c)
+        expected += S(dir_ / "tree" / (std::string(1, c) + ".qivg")) + ": OK (p, 1 バイト)\n";
+    for (const char* folder : {"a", "c", "m", "x"})
+        expected += S(dir_ / "tree" / folder / "f.qivg") + ": OK (p, 1 バイト)\n";
+    EXPECT_EQ(run.out, expected);
+}
+
 TEST_F(Batch, EmptyFolderIsNothingToDo) {
     fs::create_directories(dir_ / "empty");
     cli_.withTerminal = true;
@@ -114,6 +146,51 @@ TEST_F(Batch, InterruptedRunStartsNoFurtherFile) {
     EXPECT_EQ(run.err, "qivg: 処理を中止しました\n");
     EXPECT_FALSE(fs::exists(dir_ / "1.txt.qivg"));
     EXPECT_FALSE(fs::exists(dir_ / "2.txt.qivg"));
+}
+
+// Sets the run's cancel flag at the first read of a source file, as a Ctrl-C in the middle of
+// a file would; the hook goes away with the test.
+class CancelAtFirstRead {
+public:
+    explicit CancelAtFirstRead(std::atomic<bool>& cancel) {
+        SetSourceReadHookForTesting([&cancel] { cancel.store(true); });
+    }
+    ~CancelAtFirstRead() { SetSourceReadHookForTesting(nullptr); }
+    CancelAtFirstRead(const CancelAtFirstRead&) = delete;
+    CancelAtFirstRead& operator=(const CancelAtFirstRead&) = delete;
+};
+
+// Interrupted while a file is read, on every command: status 130, one line that says so (not a
+// failure line and then a second one), and no output.
+TEST_F(Batch, InterruptedFileEndsWithStatus130AndOneLine) {
+    WriteBytes(dir_ / "a.txt", RandomBytes(5000, 4));
+    EncryptWithEngine(dir_ / "a.txt", dir_ / "a.qivg", u"pw", u"b.txt");
+    WriteBytes(dir_ / "x.bmp", std::string(200, 'b'));
+    WriteBytes(dir_ / "second.txt", "never started");
+    const std::vector<std::string> runs[] = {
+        {"encrypt", S(dir_ / "a.txt"), S(dir_ / "second.txt")},
+        {"decrypt", S(dir_ / "a.qivg"), S(dir_ / "second.txt")},
+        {"decrypt", "-o", "-", S(dir_ / "a.qivg")},
+        {"test", S(dir_ / "a.qivg"), S(dir_ / "second.txt")},
+        {"wrap", S(dir_ / "a.txt"), S(dir_ / "second.txt")},
+        {"extract", S(dir_ / "x.bmp"), S(dir_ / "second.txt")},
+    };
+    const auto before = dir_.Names();
+    for (std::vector<std::string> args : runs) {
+        SCOPED_TRACE(args[0] + " " + args[1]);
+        cli_.cancel.store(false);
+        if (args[0] != "wrap" && args[0] != "extract")
+            args.insert(args.begin() + 1, {"--password-file", pw_});
+        const CliRun run = [&] {
+            CancelAtFirstRead cancelling(cli_.cancel);
+            return cli_.Run(args);
+        }();
+        EXPECT_EQ(run.status, 130);
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+        EXPECT_TRUE(run.err.ends_with("処理を中止しました\n")) << run.err;
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(dir_.Names(), before);
+    }
 }
 
 }  // namespace

@@ -1,7 +1,11 @@
 // wrap and extract: names from the file's dotted stem, the header, --ext, and a file too
 // short to hold a header.
+#include <sys/stat.h>
+
 #include "BmpCodec.h"
 #include "CliHarness.h"
+#include "Messages.h"
+#include "Utf.h"
 
 namespace angoka::testing {
 namespace {
@@ -39,6 +43,14 @@ TEST_F(Bmp, ExtractTakesEverythingAfterTheHeaderUnderExt) {
     EXPECT_EQ(ReadBytes(dir_ / "out" / "photo.qivg"), "jpeg bytes");
 }
 
+TEST_F(Bmp, ExtensionWithALeadingDotGetsOneDot) {
+    WriteBytes(dir_ / "w.bmp", Header() + "jpeg bytes");
+    const CliRun run = cli_.Run({"extract", "--ext", ".jpg", S(dir_ / "w.bmp")});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(dir_.Names(), (std::set<std::string>{"w.bmp", "w.jpg"}));
+    EXPECT_EQ(ReadBytes(dir_ / "w.jpg"), "jpeg bytes");
+}
+
 TEST_F(Bmp, OutputOptionAndForce) {
     WriteBytes(dir_ / "a", "a");
     ASSERT_EQ(cli_.Run({"wrap", "-o", S(dir_ / "picture"), S(dir_ / "a")}).status, 0);
@@ -50,6 +62,29 @@ TEST_F(Bmp, OutputOptionAndForce) {
     EXPECT_EQ(ReadBytes(dir_ / "a.qivg"), "old");
     EXPECT_EQ(cli_.Run({"extract", "-f", "-o", S(dir_ / "a.qivg"), S(dir_ / "picture")}).status, 0);
     EXPECT_EQ(ReadBytes(dir_ / "a.qivg"), "a");
+}
+
+// An output that is there already: "-f" is suggested only where -f would replace it.
+TEST_F(Bmp, ForceIsSuggestedOnlyWhereItHelps) {
+    WriteBytes(dir_ / "a", "a");
+    WriteBytes(dir_ / "file", "old");
+    fs::create_symlink(dir_ / "file", dir_ / "link");
+    fs::create_directory(dir_ / "folder");
+    ASSERT_EQ(::mkfifo(S(dir_ / "fifo").c_str(), 0600), 0);
+    const std::string hint = " (-f で置き換えます)";
+    const std::pair<const char*, std::string> cases[] = {
+        {"file", ToUtf8(kDestinationExists) + hint},
+        {"link", ToUtf8(kDestinationExists) + hint},
+        {"folder", ToUtf8(kDestinationIsFolder)},
+        {"fifo", ToUtf8(kDestinationNotFile)},
+    };
+    for (const auto& [name, message] : cases) {
+        const CliRun run = cli_.Run({"wrap", "-o", S(dir_ / name), S(dir_ / "a")});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err, "qivg: " + S(dir_ / name) + ": " + message + "\n");
+    }
+    EXPECT_EQ(ReadBytes(dir_ / "file"), "old");
+    EXPECT_TRUE(fs::is_empty(dir_ / "folder"));
 }
 
 TEST_F(Bmp, ShortFileIsDamagedAndWritesNothing) {

@@ -61,14 +61,14 @@ CliRun Cli::Run(const std::vector<std::string>& args) {
     in.Fill(stdinBytes);
     cli::Console console;
     console.in = in.fd();
-    console.out = out.fd();
+    console.out = outFd >= 0 ? outFd : out.fd();
     console.err = err.fd();
     console.inIsTerminal = inIsTerminal;
     console.outIsTerminal = outIsTerminal;
     console.errIsTerminal = errIsTerminal;
     console.terminal = withTerminal ? &terminal : nullptr;
     CliRun run;
-    run.status = cli::RunQivg(args, console, cancel);
+    run.status = cli::RunQivg(args, console, cancel, writeHooks);
     run.out = out.Contents();
     run.err = err.Contents();
     return run;

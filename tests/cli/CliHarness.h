@@ -46,8 +46,10 @@ public:
     bool outIsTerminal = false;
     bool errIsTerminal = false;
     bool withTerminal = false;  // whether the scripted terminal is there at all
+    int outFd = -1;             // 0 or more: standard output is this descriptor, not read back
     ScriptedTerminal terminal;
     std::atomic<bool> cancel{false};
+    WriteOptions writeHooks;  // handed to RunQivg: the fault hooks of every output
 
     CliRun Run(const std::vector<std::string>& args);
 };

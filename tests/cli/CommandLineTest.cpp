@@ -24,11 +24,12 @@ TEST_P(UsageError, EndsWithStatusTwoAndWritesNothing) {
     WriteBytes(dir_ / "a", "x");
     WriteBytes(dir_ / "b", "y");
     const std::string pw = PasswordFile("pw");
+    // Every path a case names is in the scratch folder, so that a check that fails to refuse
+    // writes nowhere else.
+    const std::set<std::string> scratchNames = {"a", "b", "out", "dir"};
     std::vector<std::string> args;
     for (const std::string& arg : GetParam().args) {
-        args.push_back(arg == "PW"                                     ? pw
-                       : arg.size() == 1 && (arg == "a" || arg == "b") ? S(dir_ / arg)
-                                                                       : arg);
+        args.push_back(arg == "PW" ? pw : scratchNames.count(arg) ? S(dir_ / arg) : arg);
     }
     const auto before = dir_.Names();
     const CliRun run = cli_.Run(args);
@@ -47,6 +48,12 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"rounds_above", {"encrypt", "--rounds", "31", "--password-file", "PW", "a"}, "31"},
         UsageCase{"inkey_not_a_number", {"test", "-k", "x", "--password-file", "PW", "a"}, "x"},
         UsageCase{
+            "rounds_in_hex", {"test", "-n", "0x3", "--password-file", "PW", "a"}, "0x3 は 1〜30 の10進数"},
+        UsageCase{"inkey_with_a_plus", {"test", "-k", "+3", "--password-file", "PW", "a"}, "+3"},
+        UsageCase{"rounds_with_a_space", {"test", "-n", " 3", "--password-file", "PW", "a"}, " 3"},
+        UsageCase{
+            "rounds_out_of_int", {"test", "-n", "4294967297", "--password-file", "PW", "a"}, "4294967297"},
+        UsageCase{
             "stdout_for_encrypt", {"encrypt", "-o", "-", "--password-file", "PW", "a"}, "decrypt でだけ"},
         UsageCase{"stdout_for_wrap", {"wrap", "-o", "-", "a"}, "decrypt でだけ"},
         UsageCase{"stdout_for_extract", {"extract", "-o", "-", "a"}, "decrypt でだけ"},
@@ -60,6 +67,9 @@ INSTANTIATE_TEST_SUITE_P(
                   "--name は FILE が一つ"},
         UsageCase{"empty_extension", {"extract", "--ext", "", "a"}, "--ext"},
         UsageCase{"extension_with_slash", {"extract", "--ext", "x/y", "a"}, "--ext"},
+        UsageCase{"extension_only_a_dot", {"extract", "--ext", ".", "a"}, "--ext"},
+        UsageCase{"extension_with_nul", {"extract", "--ext", std::string("j\0pg", 4), "a"}, "NUL"},
+        UsageCase{"file_with_nul", {"wrap", std::string("a\0b", 3)}, "NUL"},
         UsageCase{"find_settings_with_inkey",
                   {"decrypt", "--find-settings", "-k", "1", "--password-file", "PW", "a"},
                   "--find-settings と -k"},
@@ -83,6 +93,27 @@ TEST(CommandLine, TakesNegativeNumbersAndTheLongForms) {
     EXPECT_TRUE(line.options->noStoredName && line.options->force && line.options->quiet);
     EXPECT_EQ(line.options->passwordFile, "p");
     EXPECT_EQ(line.options->files, std::vector<std::string>{"-x.qivg"});
+}
+
+// The numbers are decimal whatever their leading zeros, as the window's spin boxes show them.
+TEST(CommandLine, NumbersAreDecimal) {
+    const auto line = cli::ParseCommandLine({"test", "-k", "-07", "-n", "010", "--password-file", "p", "f"});
+    ASSERT_TRUE(line.options) << line.err;
+    EXPECT_EQ(line.options->inKey, -7);
+    EXPECT_EQ(line.options->rounds, 10);
+    const auto bounds = cli::ParseCommandLine({"test", "-k", "-10", "-n", "30", "--password-file", "p", "f"});
+    ASSERT_TRUE(bounds.options) << bounds.err;
+    EXPECT_EQ(bounds.options->inKey, -10);
+    EXPECT_EQ(bounds.options->rounds, 30);
+}
+
+TEST(CommandLine, ExtensionLosesOneLeadingDot) {
+    const std::pair<const char*, const char*> cases[] = {{".jpg", "jpg"}, {"jpg", "jpg"}, {"..x", ".x"}};
+    for (const auto& [given, kept] : cases) {
+        const auto line = cli::ParseCommandLine({"extract", "--ext", given, "f"});
+        ASSERT_TRUE(line.options) << line.err;
+        EXPECT_EQ(line.options->extension, kept) << given;
+    }
 }
 
 TEST(CommandLine, VersionIsTheProjects) {

@@ -1,5 +1,16 @@
 // encrypt, decrypt and test on single files: where outputs go, what is written, what is not.
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
 #include "CliHarness.h"
+#include "CliMessages.h"
+#include "Paths.h"
 #include "Utf.h"
 
 namespace angoka::testing {
@@ -12,8 +23,10 @@ protected:
         WriteBytes(dir_ / "in" / "a.txt", content_);
         pw_ = PasswordFile("pw");
     }
+    // The password file is given to the commands that take one.
     CliRun Run(std::vector<std::string> args) {
-        args.insert(args.begin() + 1, {"--password-file", pw_});
+        if (args.front() != "wrap" && args.front() != "extract")
+            args.insert(args.begin() + 1, {"--password-file", pw_});
         return cli_.Run(args);
     }
 
@@ -39,6 +52,23 @@ TEST_F(EncryptDecrypt, JapaneseFileNameRoundTrip) {
     const CliRun run = Run({"decrypt", "-d", S(dir_ / "out"), S(dir_ / "in" / "例え 書類.txt.qivg")});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(ReadBytes(dir_ / "out" / "例え 書類.txt"), content_);
+}
+
+// A character with no CP932 form is stored as "?": the user is told the name that a
+// decryption will restore. A name that fits gets no word.
+TEST_F(EncryptDecrypt, NameWithNoCp932FormIsStoredWithQuestionMarks) {
+    const fs::path odd = dir_ / "in" / "café☃.txt";
+    WriteBytes(odd, content_);
+    const CliRun run = Run({"encrypt", S(odd)});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "qivg: " + S(odd) + ": " + cli::StoredAsText("caf??.txt") + "\n");
+    ASSERT_EQ(Run({"decrypt", "-d", S(dir_ / "out"), S(odd) + ".qivg"}).status, 0);
+    EXPECT_EQ(ReadBytes(dir_ / "out" / "caf??.txt"), content_);
+
+    const CliRun named = Run({"encrypt", "-f", "--name", "雪だるま☃", S(dir_ / "in" / "a.txt")});
+    EXPECT_EQ(named.err, "qivg: " + S(dir_ / "in" / "a.txt") + ": " + cli::StoredAsText("雪だるま?") + "\n");
+    EXPECT_EQ(Run({"encrypt", "-f", "-q", S(odd)}).err, "");
+    EXPECT_EQ(Run({"encrypt", "-f", "--name", "例え 書類.txt", S(odd)}).err, "");
 }
 
 TEST_F(EncryptDecrypt, OutputOptionNamesTheFileExactly) {
@@ -85,18 +115,90 @@ TEST_F(EncryptDecrypt, WithoutStoredNameTheFileLosesQivgOrGainsOut) {
         EXPECT_EQ(ReadBytes(dir_ / "out" / name), content_) << name;
 }
 
-// A stored name that is no plain file name is never used, nor a folder made from it.
+// A stored name that is no plain file name, or one a user would not see or a program would
+// take for something else, is never used, nor a folder made from it: the output is the file
+// without ".qivg", and one line says why (-q leaves it out). The absolute name points into the
+// scratch folder, so that even a faulty run writes nowhere else.
 TEST_F(EncryptDecrypt, UnsafeStoredNameFallsBackToTheFileWithoutQivg) {
-    for (const char16_t* stored : {u"../x", u"/etc/x", u"a\\b", u"..", u"", u"a\x01z"}) {
-        SCOPED_TRACE(ToUtf8(stored));
+    const std::u16string absolute = TextFromPath(dir_ / "x");
+    const struct {
+        std::u16string stored;
+        const char* shown;
+        std::string_view why;  // empty: no name, nothing to say
+    } cases[] = {
+        {u"../x", "../x", cli::kNameHasSeparator},
+        {absolute, nullptr, cli::kNameHasSeparator},
+        {u"a\\b", "a\\b", cli::kNameHasSeparator},
+        {u"..", "..", cli::kNameLeadingDot},
+        {u".bashrc", ".bashrc", cli::kNameLeadingDot},
+        {u"-rf", "-rf", cli::kNameLeadingDash},
+        {u" a.txt", " a.txt", cli::kNameSpaceAtEnd},
+        {u"a.txt ", "a.txt ", cli::kNameSpaceAtEnd},
+        {u"a.txt\u3000", "a.txt\u3000", cli::kNameSpaceAtEnd},
+        {u"a.txt.", "a.txt.", cli::kNameTrailingDot},
+        {u"a\x01z\x1b[2J", "a?z?[2J", cli::kNameHasControl},
+        {std::u16string(256, u'n'), nullptr, cli::kNameTooLong},
+        {u"", nullptr, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(ToUtf8(c.stored));
         fs::remove_all(dir_ / "d");
         fs::create_directories(dir_ / "d");
-        EncryptWithEngine(dir_ / "in" / "a.txt", dir_ / "d" / "f.qivg", u"pw", stored);
+        EncryptWithEngine(dir_ / "in" / "a.txt", dir_ / "d" / "f.qivg", u"pw", c.stored);
         const CliRun run = Run({"decrypt", S(dir_ / "d" / "f.qivg")});
         EXPECT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(dir_.Names(), (std::set<std::string>{"d", "in", "password.txt"})) << "nothing outside d";
         EXPECT_EQ(NamesIn(dir_ / "d"), (std::set<std::string>{"f", "f.qivg"}));
         EXPECT_EQ(ReadBytes(dir_ / "d" / "f"), content_);
+        const std::string shown = c.shown ? c.shown : ToUtf8(c.stored);
+        EXPECT_EQ(run.err, c.why.empty() ? std::string()
+                                         : "qivg: " + S(dir_ / "d" / "f.qivg") + ": " +
+                                               cli::UnusedNameText(shown, c.why, S(dir_ / "d" / "f")) + "\n");
+
+        fs::remove(dir_ / "d" / "f");
+        const CliRun quiet = Run({"decrypt", "-q", S(dir_ / "d" / "f.qivg")});
+        EXPECT_EQ(quiet.status, 0);
+        EXPECT_EQ(quiet.err, "");
+        const CliRun named = Run({"decrypt", "-o", S(dir_ / "d" / "g"), S(dir_ / "d" / "f.qivg")});
+        EXPECT_EQ(named.err, "") << "-o names the output: no stored name is missed";
+    }
+}
+
+// Bytes of the name line that are no CP932 character would show as "?" that the file does
+// not hold: such a name is not used either.
+TEST_F(EncryptDecrypt, StoredNameWithBytesOfNoCharacterIsNotUsed) {
+    fs::create_directories(dir_ / "d");
+    WriteBytes(dir_ / "d" / "f.qivg", CraftQivg(std::string("pw\r\na\xFF"
+                                                            "b.txt\r\n") +
+                                                    ToUtf8(kMarker) + HexOf("abc") + "\r\n",
+                                                0, 1));
+    const CliRun run = Run({"decrypt", S(dir_ / "d" / "f.qivg")});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(ReadBytes(dir_ / "d" / "f"), "abc");
+    EXPECT_EQ(run.err, "qivg: " + S(dir_ / "d" / "f.qivg") + ": " +
+                           cli::UnusedNameText("a?b.txt", cli::kNameUnreadable, S(dir_ / "d" / "f")) + "\n");
+}
+
+// A link named as the stored name is refused, -f or not, and the file it points to is kept:
+// whoever made the .qivg file chose that name, and may have planted the link beside it.
+TEST_F(EncryptDecrypt, LinkAtTheStoredNameIsNeverFollowed) {
+    fs::create_directories(dir_ / "d");
+    EncryptWithEngine(dir_ / "in" / "a.txt", dir_ / "d" / "f.qivg", u"pw", u"note.txt");
+    WriteBytes(dir_ / "target", "target");
+    fs::create_symlink(dir_ / "target", dir_ / "d" / "note.txt");
+    for (const bool force : {false, true}) {
+        SCOPED_TRACE(force ? "-f" : "no -f");
+        std::vector<std::string> args = {"decrypt", S(dir_ / "d" / "f.qivg")};
+        if (force) args.insert(args.begin() + 1, "-f");
+        const CliRun run = Run(args);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err, "qivg: " + S(dir_ / "d" / "note.txt") + ": " + ToUtf8(kDestinationNotFile) +
+                               std::string(cli::kStoredNameLinkNote) + "\n");
+        EXPECT_EQ(ReadBytes(dir_ / "target"), "target");
+        EXPECT_TRUE(fs::is_symlink(dir_ / "d" / "note.txt"));
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir_ / "d")) names.insert(entry.path().filename());
+        EXPECT_EQ(names, (std::set<std::string>{"f.qivg", "note.txt"})) << "no fallback, no temporary file";
     }
 }
 
@@ -140,10 +242,57 @@ TEST_F(EncryptDecrypt, ExistingOutputNeedsForce) {
     EXPECT_EQ(ReadBytes(dir_ / "in" / "old"), content_);
 }
 
+// Someone else makes the output while qivg writes it: without -f that file is theirs to keep,
+// since qivg gives the output policy consent to replace only with -f.
+TEST_F(EncryptDecrypt, AnOutputMadeDuringTheWriteIsReplacedOnlyWithForce) {
+    const fs::path output = dir_ / "in" / "a.txt.qivg";
+    for (const bool force : {false, true}) {
+        SCOPED_TRACE(force ? "-f" : "no -f");
+        fs::remove(output);
+        bool planted = false;
+        cli_.writeHooks.writer = [&](int fd, const void* data, std::size_t size) {
+            if (!planted) WriteBytes(output, "someone else's");
+            planted = true;
+            return ::write(fd, data, size);
+        };
+        std::vector<std::string> args = {"encrypt", S(dir_ / "in" / "a.txt")};
+        if (force) args.insert(args.begin() + 1, "-f");
+        const CliRun run = Run(args);
+        EXPECT_TRUE(planted);
+        if (force) {
+            EXPECT_EQ(run.status, 0) << run.err;
+            EXPECT_EQ(HexRoadDecrypt(output, u"pw", 0, 1).content, content_);
+        } else {
+            EXPECT_EQ(run.status, 1);
+            EXPECT_EQ(run.err,
+                      "qivg: " + S(output) +
+                          ": 出力先のファイルが既に存在するため書き込めませんでした (-f で置き換えます)\n");
+            EXPECT_EQ(ReadBytes(output), "someone else's");
+        }
+    }
+}
+
 TEST_F(EncryptDecrypt, OutputDirIsMadeWhenMissing) {
     ASSERT_EQ(Run({"encrypt", "-d", S(dir_ / "new" / "deep"), S(dir_ / "in" / "a.txt")}).status, 0);
     EXPECT_TRUE(fs::is_regular_file(dir_ / "new" / "deep" / "a.txt.qivg"));
     EXPECT_FALSE(fs::exists(dir_ / "in" / "a.txt.qivg"));
+}
+
+// -o names a file, never folders to make: a folder that is not there is more likely a typo.
+TEST_F(EncryptDecrypt, OutputIntoAMissingFolderIsRefused) {
+    ASSERT_EQ(Run({"encrypt", S(dir_ / "in" / "a.txt")}).status, 0);
+    const auto before = dir_.Names();
+    const std::pair<const char*, std::string> runs[] = {{"encrypt", S(dir_ / "in" / "a.txt")},
+                                                        {"decrypt", S(dir_ / "in" / "a.txt.qivg")},
+                                                        {"wrap", S(dir_ / "in" / "a.txt")}};
+    for (const auto& [command, file] : runs) {
+        SCOPED_TRACE(command);
+        const CliRun run = Run({command, "-o", S(dir_ / "new" / "x"), file});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err,
+                  "qivg: " + S(dir_ / "new" / "x") + ": " + std::string(cli::kOutputFolderMissing) + "\n");
+    }
+    EXPECT_EQ(dir_.Names(), before);
 }
 
 TEST_F(EncryptDecrypt, MissingInputAndFolderAreFailures) {
@@ -156,6 +305,53 @@ TEST_F(EncryptDecrypt, MissingInputAndFolderAreFailures) {
     EXPECT_NE(folder.err.find("フォルダです (中のファイルを処理するには -r"), std::string::npos)
         << folder.err;
     EXPECT_TRUE(fs::is_empty(dir_ / "folder"));
+}
+
+// A FIFO or a socket named as FILE is no file to read: it is said so, and nothing waits on it.
+TEST_F(EncryptDecrypt, StreamsAreNoFiles) {
+    ASSERT_EQ(::mkfifo(S(dir_ / "fifo").c_str(), 0600), 0);
+    const int listening = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(S(dir_ / "socket").size(), sizeof address.sun_path);
+    std::strcpy(address.sun_path, S(dir_ / "socket").c_str());
+    ASSERT_EQ(::bind(listening, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    const auto before = dir_.Names();
+    for (const char* command : {"encrypt", "decrypt", "test", "wrap", "extract"}) {
+        for (const char* name : {"fifo", "socket"}) {
+            SCOPED_TRACE(std::string(command) + " " + name);
+            const CliRun run = Run({command, S(dir_ / name)});
+            EXPECT_EQ(run.status, 1);
+            EXPECT_EQ(run.err, "qivg: " + S(dir_ / name) + ": 通常のファイルではありません\n");
+        }
+    }
+    ::close(listening);
+    EXPECT_EQ(dir_.Names(), before);
+}
+
+// A file named through /dev/fd, as /dev/stdin names standard input, has no folder of its own to
+// write beside: -o or -d must say where. The output policy gets no place to make a file in, so
+// that even a faulty run writes nothing under /dev.
+TEST_F(EncryptDecrypt, OutputBesideAFileInDevNeedsADestination) {
+    ASSERT_EQ(Run({"encrypt", S(dir_ / "in" / "a.txt")}).status, 0);
+    const int fd = ::open(S(dir_ / "in" / "a.txt.qivg").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    const std::string named = "/dev/fd/" + std::to_string(fd);
+    cli_.writeHooks.unnamedOpener = [](int) {
+        errno = EACCES;
+        return -1;
+    };
+    for (const char* command : {"encrypt", "decrypt", "wrap"}) {
+        SCOPED_TRACE(command);
+        const CliRun run = Run({command, named});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err, "qivg: " + named + ": " + std::string(cli::kSystemFolderNeedsOutput) + "\n");
+    }
+    cli_.writeHooks = {};
+    const CliRun placed = Run({"decrypt", "-d", S(dir_ / "out"), named});
+    ::close(fd);
+    EXPECT_EQ(placed.status, 0) << placed.err;
+    EXPECT_EQ(ReadBytes(dir_ / "out" / "a.txt"), content_);
 }
 
 TEST_F(EncryptDecrypt, StandardOutputGetsExactlyTheContent) {
@@ -209,10 +405,11 @@ TEST_F(EncryptDecrypt, TestWritesALinePerGoodFileAndNoFile) {
 
     const CliRun run = Run(
         {"test", S(dir_ / "in" / "a.txt.qivg"), S(dir_ / "in" / "junk.qivg"), S(dir_ / "in" / "empty.qivg")});
-    EXPECT_EQ(run.status, 3);
+    EXPECT_EQ(run.status, 4);
     EXPECT_EQ(run.out, S(dir_ / "in" / "a.txt.qivg") + ": OK (a.txt, 5000 バイト)\n" +
                            S(dir_ / "in" / "empty.qivg") + ": OK (名前 (1).txt, 0 バイト)\n");
-    EXPECT_EQ(run.err, "qivg: " + S(dir_ / "in" / "junk.qivg") + ": パスワードが一致しません\n" +
+    EXPECT_EQ(run.err, "qivg: " + S(dir_ / "in" / "junk.qivg") +
+                           ": 正しいqivg形式ファイルではありませんでした\n" +
                            "qivg: 3 件中 2 件成功、1 件失敗\n");
     EXPECT_EQ(NamesIn(dir_ / "in"), before);
 
@@ -221,10 +418,32 @@ TEST_F(EncryptDecrypt, TestWritesALinePerGoodFileAndNoFile) {
     EXPECT_EQ(quiet.out + quiet.err, "");
 }
 
+// Standard output that takes nothing (here a descriptor open only for reading; a full disk or
+// /dev/full alike): what should have gone out did not, so the run fails and says so.
+TEST_F(EncryptDecrypt, StandardOutputThatFailsIsAFailure) {
+    ASSERT_EQ(Run({"encrypt", S(dir_ / "in" / "a.txt")}).status, 0);
+    cli_.outFd = ::open(S(dir_ / "in" / "a.txt").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(cli_.outFd, 0);
+    const std::string failed = "qivg: 標準出力に書き込めませんでした。理由: ";
+    const CliRun tested = Run({"test", S(dir_ / "in" / "a.txt.qivg")});
+    EXPECT_EQ(tested.status, 1);
+    EXPECT_TRUE(tested.err.starts_with(failed)) << tested.err;
+    const CliRun help = cli_.Run({"decrypt", "--help"});
+    EXPECT_EQ(help.status, 1);
+    EXPECT_TRUE(help.err.starts_with(failed)) << help.err;
+    const CliRun streamed = Run({"decrypt", "-o", "-", S(dir_ / "in" / "a.txt.qivg")});
+    EXPECT_EQ(streamed.status, 1);
+    EXPECT_TRUE(streamed.err.starts_with("qivg: 標準出力: ファイルの読み書きに失敗しました。理由: "))
+        << streamed.err;
+    ::close(cli_.outFd);
+    EXPECT_EQ(ReadBytes(dir_ / "in" / "a.txt"), content_);
+}
+
 TEST_F(EncryptDecrypt, PayloadErrorSaysOnlyThatDecryptionFailed) {
-    const CliRun run =
-        cli_.Run({"decrypt", "--password-file", PasswordFile("pw"), "-k", "4", "-n", "2", "-d",
-                  S(dir_ / "out"), std::string(ANGOKA_VECTORS_DIR) + "/crafted_payload_is_Error.qivg"});
+    // A copy: a faulty run must not write beside the vector in the source tree.
+    fs::copy_file(std::string(ANGOKA_VECTORS_DIR) + "/crafted_payload_is_Error.qivg", dir_ / "in" / "e.qivg");
+    const CliRun run = cli_.Run({"decrypt", "--password-file", PasswordFile("pw"), "-k", "4", "-n", "2", "-d",
+                                 S(dir_ / "out"), S(dir_ / "in" / "e.qivg")});
     EXPECT_EQ(run.status, 3);
     EXPECT_TRUE(run.err.ends_with(": 復号に失敗しました\n")) << run.err;
     EXPECT_FALSE(fs::exists(dir_ / "out"));

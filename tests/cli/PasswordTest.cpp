@@ -1,6 +1,14 @@
 // Where the password comes from and what is refused before any file is touched.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <thread>
+
 #include "CliHarness.h"
+#include "Messages.h"
 #include "Password.h"
+#include "Utf.h"
 
 namespace angoka::testing {
 namespace {
@@ -118,6 +126,53 @@ TEST_F(PasswordInput, EmptyPasswordIsRefusedWhenDecryptingToo) {
     const CliRun run = Decrypt(PasswordFile(""));
     EXPECT_EQ(run.status, 2);
     EXPECT_FALSE(fs::exists(dir_ / "out.txt"));
+}
+
+// A FIFO is read as its writer writes: a password piped in by another program.
+TEST_F(PasswordInput, FifoGivesThePasswordItsWriterWrites) {
+    EncryptWithCli(dir_ / "a.txt", "pw");
+    const fs::path fifo = dir_ / "pw.fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::thread writer([&fifo] {
+        const int fd = ::open(fifo.c_str(), O_WRONLY | O_CLOEXEC);  // waits for qivg's end
+        cli::WriteText(fd, "p");
+        cli::WriteText(fd, "w\nrest");
+        ::close(fd);
+    });
+    const CliRun run = Decrypt(fifo.string());
+    writer.join();
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(ReadBytes(dir_ / "out.txt"), "secret content");
+}
+
+// The longest password is 1024 UTF-16 units, for every command: no file holds a longer one.
+// 1024 three-byte characters after a byte order mark are still one.
+TEST_F(PasswordInput, LongestPasswordIsTheLimit) {
+    std::string longest;
+    for (int i = 0; i < 1024; ++i) longest += "あ";
+    EncryptWithCli(dir_ / "a.txt", longest);
+    EXPECT_EQ(Decrypt(PasswordFile("\xEF\xBB\xBF" + longest, "")).status, 0);
+    const std::string tooLong = "qivg: " + ToUtf8(kPasswordTooLong) + "\n";
+    for (const std::string& line : {longest + "a", std::string(1025, 'a')}) {
+        const std::string file = PasswordFile(line);
+        for (const char* command : {"encrypt", "decrypt", "test"}) {
+            SCOPED_TRACE(std::string(command) + " " + std::to_string(line.size()));
+            const auto before = dir_.Names();
+            const CliRun run = cli_.Run({command, "--password-file", file, S(dir_ / "a.txt.qivg")});
+            EXPECT_EQ(run.status, 2);
+            EXPECT_EQ(run.err, tooLong);
+            EXPECT_EQ(dir_.Names(), before);
+        }
+    }
+}
+
+// A password file of one 10 MB line: refused as too long once its first few kilobytes show
+// that, however long the rest.
+TEST_F(PasswordInput, HugeOneLineFileIsTooLong) {
+    const CliRun run = cli_.Run(
+        {"test", "--password-file", PasswordFile(std::string(10 << 20, 'x'), ""), S(dir_ / "a.txt")});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "qivg: " + ToUtf8(kPasswordTooLong) + "\n");
 }
 
 TEST_F(PasswordInput, MissingPasswordFileIsAFailure) {

@@ -125,14 +125,21 @@ void PtyProcess::Signal(int signal) {
     ::kill(pid_, signal);
 }
 
-int PtyProcess::Wait() {
-    while (ReadSome(100)) {
+int PtyProcess::Wait(std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    int waited = 0;
+    pid_t done = 0;
+    for (;;) {
+        done = ::waitpid(pid_, &waited, WNOHANG);
+        if (done < 0 && errno == EINTR) continue;
+        if (done != 0 || std::chrono::steady_clock::now() >= end) break;
+        if (!ReadSome(100)) ::usleep(10000);  // nothing to read, or the child's side is closed
     }
-    const int status = Reap(pid_);
+    if (done != pid_) return -1;  // the destructor kills it
     pid_ = -1;
     while (ReadSome(0)) {
     }
-    return status;
+    return StatusOf(waited);
 }
 
 termios PtyProcess::Settings() const {

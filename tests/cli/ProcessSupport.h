@@ -32,8 +32,9 @@ public:
     // Keys typed at the terminal ("\x03" is Ctrl-C).
     void Type(const std::string& keys);
     void Signal(int signal);
-    // Waits for the end, reading what it still writes; the status as ProcessRun's.
-    int Wait();
+    // Waits for the end, reading what it still writes; the status as ProcessRun's. A child
+    // still running after `limit` is killed and -1 returned: a hang fails a test, never stalls it.
+    int Wait(std::chrono::milliseconds limit = std::chrono::seconds(60));
     // Everything the terminal showed so far.
     const std::string& Screen() const { return screen_; }
     // The terminal's settings now.

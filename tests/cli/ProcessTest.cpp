@@ -1,5 +1,8 @@
 // qivg as a process: exit statuses, signals, the terminal and the libraries it links.
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 
@@ -39,6 +42,14 @@ TEST_F(Process, ExitStatuses) {
     }
     EXPECT_EQ(RunProcess({"decrypt", "--password-file", "-", "-o", "-", S(dir_ / "a.qivg")}, "pw\r\n").out,
               "content");
+}
+
+// /dev/stdin on a pipe is a FIFO, not a missing file.
+TEST_F(Process, StandardInputOnAPipeIsNoFile) {
+    const ProcessRun run =
+        RunProcess({"decrypt", "--password-file", pw_, "/dev/stdin"}, ReadBytes(dir_ / "a.qivg"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "qivg: /dev/stdin: 通常のファイルではありません\n");
 }
 
 TEST_F(Process, NoTerminalAndNoPasswordFileIsAUsageError) {
@@ -82,6 +93,32 @@ TEST_F(Process, CtrlCAtThePromptRestoresTheTerminal) {
     EXPECT_TRUE(child.Settings().c_lflag & ECHO) << "echo is back";
     EXPECT_EQ(dir_.Names(), before);
 }
+
+// A password file that is a FIFO nobody writes to: Ctrl-C or SIGTERM ends the wait, as at
+// the terminal prompt.
+class InterruptedPasswordFile : public Process, public ::testing::WithParamInterface<int> {};
+
+TEST_P(InterruptedPasswordFile, EndsWithStatus130) {
+    const fs::path fifo = dir_ / "pw.fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const auto before = dir_.Names();
+    PtyProcess child({"decrypt", "--password-file", S(fifo), S(dir_ / "a.qivg")});
+    // Our end opens once qivg has opened its own: then it is waiting for the password.
+    int writer = -1;
+    for (int tries = 0; writer < 0 && tries < 2000; ++tries) {
+        writer = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        if (writer < 0) ::usleep(10000);
+    }
+    ASSERT_GE(writer, 0) << child.Screen();
+    child.Signal(GetParam());
+    EXPECT_EQ(child.Wait(std::chrono::seconds(20)), 130) << child.Screen();
+    EXPECT_NE(child.Screen().find("処理を中止しました"), std::string::npos) << child.Screen();
+    ::close(writer);
+    EXPECT_EQ(dir_.Names(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, InterruptedPasswordFile, ::testing::Values(SIGINT, SIGTERM),
+                         [](const auto& info) { return info.param == SIGINT ? "SIGINT" : "SIGTERM"; });
 
 TEST_F(Process, StandardOutputOnATerminalIsRefused) {
     PtyProcess child({"decrypt", "--password-file", pw_, "-o", "-", S(dir_ / "a.qivg")});

@@ -1,5 +1,6 @@
-// Every interop vector through `qivg decrypt`: the exit status, and the bytes written ("ok"
-// rows exactly the .plain file, under the stored name when it is safe) or nothing at all.
+// Every interop vector through `qivg decrypt`: the exit status of the outcome qivg reports
+// (a file with no .qivg shape is no .qivg file, not a wrong password), and the bytes written
+// ("ok" rows exactly the .plain file, under the stored name when it is safe) or nothing at all.
 #include <map>
 
 #include "CliHarness.h"
@@ -20,7 +21,8 @@ class CliVector : public CliTest, public ::testing::WithParamInterface<VectorRow
 
 TEST_P(CliVector, DecryptsAsRecorded) {
     const VectorRow& v = GetParam();
-    ASSERT_EQ(kStatusOf.count(v.expected), 1u) << v.expected;
+    const std::string reported = ReportedOutcome(v);
+    ASSERT_EQ(kStatusOf.count(reported), 1u) << reported;
     const fs::path file = dir_ / "in" / v.qivg;
     fs::create_directories(file.parent_path());
     fs::copy_file(VectorFolder() / v.qivg, file);
@@ -28,8 +30,8 @@ TEST_P(CliVector, DecryptsAsRecorded) {
     const CliRun run =
         cli_.Run({"decrypt", "--password-file", PasswordFile(v.password), "-k", std::to_string(v.inKey), "-n",
                   std::to_string(v.rounds), "-d", S(dir_ / "out"), S(file)});
-    EXPECT_EQ(run.status, kStatusOf.at(v.expected)) << run.err;
-    if (v.expected != "ok") {
+    EXPECT_EQ(run.status, kStatusOf.at(reported)) << run.err;
+    if (reported != "ok") {
         EXPECT_FALSE(fs::exists(dir_ / "out")) << "nothing written";
         return;
     }
