@@ -96,11 +96,26 @@ Result WriteQivg(const OpenedQivg& opened, const std::filesystem::path& output, 
 Result StreamQivg(const OpenedQivg& opened, int fd, const Progress& progress = {},
                   std::uint64_t* contentBytes = nullptr);
 
-// A stored name that can be used as a file name in a chosen folder: not empty, no "/" or "\\",
-// no control characters, no longer than a file name may be (255 bytes), and nothing a user
-// would not see or a program would take for something else: no leading "." (a hidden file,
-// "." and ".." among them) or "-" (an option), no leading or trailing space, no trailing ".".
-bool IsSafeFileName(const std::u16string& name);
+// Why a stored name cannot be used as a file name in a chosen folder, rule by rule; None when
+// it can. Besides being a plain name (not empty, no "/" or "\\", no control characters, no
+// longer than a file name may be: 255 bytes), it must be nothing a user would not see or a
+// program would take for something else: no leading "." (a hidden file, "." and ".." among
+// them) or "-" (an option), no leading or trailing space, no trailing ".".
+enum class NameProblem {
+    None,
+    Empty,
+    Separator,
+    Control,
+    TooLong,
+    LeadingDot,
+    LeadingDash,
+    SpaceAtEnd,
+    TrailingDot
+};
+NameProblem FileNameProblem(const std::u16string& name);
+inline bool IsSafeFileName(const std::u16string& name) {
+    return FileNameProblem(name) == NameProblem::None;
+}
 // C0 and C1 controls and DEL: never in a safe name, never sent to a terminal as they are.
 constexpr bool IsControlCharacter(char16_t c) {
     return c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0);

@@ -341,16 +341,17 @@ Outcome MismatchOutcome(const FoundSettings& found) {
     return found.result.ok() && !found.qivgShape ? Outcome::NotQivg : Outcome::WrongPassword;
 }
 
-bool IsSafeFileName(const std::u16string& name) {
-    if (name.empty() || ToUtf8(name).size() > 255) return false;
+NameProblem FileNameProblem(const std::u16string& name) {
     const auto space = [](char16_t c) { return c == u' ' || c == u'\u3000'; };
-    if (name.front() == u'.' || name.front() == u'-' || space(name.front()) || space(name.back()) ||
-        name.back() == u'.')
-        return false;
-    for (char16_t c : name) {
-        if (c == u'/' || c == u'\\' || IsControlCharacter(c)) return false;
-    }
-    return true;
+    if (name.empty()) return NameProblem::Empty;
+    if (name.find_first_of(u"/\\") != std::u16string::npos) return NameProblem::Separator;
+    if (std::any_of(name.begin(), name.end(), IsControlCharacter)) return NameProblem::Control;
+    if (ToUtf8(name).size() > 255) return NameProblem::TooLong;
+    if (name.front() == u'.') return NameProblem::LeadingDot;
+    if (name.front() == u'-') return NameProblem::LeadingDash;
+    if (space(name.front()) || space(name.back())) return NameProblem::SpaceAtEnd;
+    if (name.back() == u'.') return NameProblem::TrailingDot;
+    return NameProblem::None;
 }
 
 }  // namespace angoka

@@ -1,6 +1,5 @@
 // decrypt and test: open the file under the user's settings (or the finder's), then write
 // its content to a file or standard output, or only check it.
-#include <algorithm>
 #include <optional>
 
 #include "BmpCodec.h"
@@ -66,17 +65,27 @@ Output OutputOf(const Context& context, const FileJob& job, const OpenedQivg& op
     return {job.outputFolder / PlainNameOf(job.input.filename().native())};
 }
 
-// Why the engine found a stored name unsafe, rule by rule as IsSafeFileName has them, so that
-// the user learns which one it broke.
+// Why the engine found a stored name unsafe, so that the user learns which rule it broke.
 std::string_view WhyNotSafe(const std::u16string& name) {
-    const auto space = [](char16_t c) { return c == u' ' || c == u'\u3000'; };
-    if (name.find_first_of(u"/\\") != std::u16string::npos) return kNameHasSeparator;
-    if (std::any_of(name.begin(), name.end(), IsControlCharacter)) return kNameHasControl;
-    if (ToUtf8(name).size() > 255) return kNameTooLong;
-    if (name.front() == u'.') return kNameLeadingDot;
-    if (name.front() == u'-') return kNameLeadingDash;
-    if (space(name.front()) || space(name.back())) return kNameSpaceAtEnd;
-    if (name.back() == u'.') return kNameTrailingDot;
+    switch (FileNameProblem(name)) {
+        case NameProblem::Separator:
+            return kNameHasSeparator;
+        case NameProblem::Control:
+            return kNameHasControl;
+        case NameProblem::TooLong:
+            return kNameTooLong;
+        case NameProblem::LeadingDot:
+            return kNameLeadingDot;
+        case NameProblem::LeadingDash:
+            return kNameLeadingDash;
+        case NameProblem::SpaceAtEnd:
+            return kNameSpaceAtEnd;
+        case NameProblem::TrailingDot:
+            return kNameTrailingDot;
+        case NameProblem::Empty:  // no name at all: never noted
+        case NameProblem::None:
+            break;
+    }
     return kNameUnreadable;  // every rule holds, but some byte was no character
 }
 
