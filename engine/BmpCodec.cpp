@@ -27,12 +27,6 @@ const std::array<std::uint8_t, kBmpHeaderSize>& BmpHeader() {
     return header;
 }
 
-std::optional<std::u16string> DottedStem(const std::u16string& path) {
-    const auto dot = path.rfind(u'.');
-    if (dot == std::u16string::npos) return std::nullopt;
-    return path.substr(0, dot + 1);
-}
-
 namespace {
 
 // Opens the source; one shorter than `offset` is refused with `shorter`.

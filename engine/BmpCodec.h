@@ -16,9 +16,6 @@ inline constexpr std::size_t kBmpHeaderSize = 118;
 extern const char16_t kBmpHeaderHex[];
 const std::array<std::uint8_t, kBmpHeaderSize>& BmpHeader();
 
-// The path cut back to and including its last "."; nothing when it has no ".".
-std::optional<std::u16string> DottedStem(const std::u16string& path);
-
 // Header + every byte of `source`. Outcomes: Ok, SourceMissing, DestinationIsFolder, IoError, Cancelled.
 Result WrapBmp(const std::filesystem::path& source, const std::filesystem::path& destination,
                const Progress& progress = {}, const OutputOptions& output = {});

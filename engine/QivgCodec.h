@@ -26,7 +26,7 @@ struct EncryptRequest {
     std::u16string storedName;  // the name the envelope carries (the source's base name; see StorableName)
     std::int32_t inKey = 0;
     // n + 3 round keys in the order a round draws them: the envelope's three rounds first,
-    // then the n extra rounds. Draw them with DrawRoundKey on the caller's thread.
+    // then the n extra rounds. Draw them with DrawRoundKeys on the caller's thread.
     std::vector<RoundKey> rounds;
 };
 

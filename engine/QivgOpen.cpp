@@ -10,6 +10,7 @@
 
 #include "Envelope.h"
 #include "Errors.h"
+#include "FormatRules.h"
 #include "Kernels.h"
 #include "NarrowCharset.h"
 #include "QivgCodec.h"
@@ -29,8 +30,6 @@ constexpr std::size_t kPayloadHead = kFormatMarker.size() + 1;
 // The longest password line of a password nobody typed here: kPasswordLimit characters of up
 // to two bytes each.
 constexpr std::size_t kPasswordLineLimit = 2 * kPasswordLimit;
-// The settings a user can choose: InKey only counts modulo 16.
-constexpr std::int32_t kMaxRounds = 30, kMaxInKey = 10;
 
 // The bytes the open step reads: the file itself, or a prefix of it held in memory.
 struct HeadSource {
@@ -63,7 +62,8 @@ public:
     // TooShort, WrongPassword, ErrorPayload, NotQivg, Truncated, Cancelled or Ok. Throws
     // FileError and CharsetError.
     Outcome Run() {
-        const std::uint64_t rounds = static_cast<std::uint64_t>(std::max(request_.rounds, 0)) + 3;
+        const std::uint64_t rounds =
+            static_cast<std::uint64_t>(std::max(request_.rounds, 0)) + kEnvelopeRounds;
         if (source_.size < rounds + 1) return Outcome::TooShort;
         if (!UndoHeader(rounds) || !ReadHead(rounds)) return Outcome::Cancelled;
         return Judge(rounds);
@@ -192,8 +192,9 @@ OpenedQivg Failed(const DecryptRequest& request, Result result) {
 class Prefix {
 public:
     Prefix(const SourceFile& file, std::size_t passwordSize) {
-        const std::uint64_t wanted = kMaxRounds + 3 + std::max(2 * passwordSize + 1, kPasswordLineLimit) + 2 +
-                                     kNameLimit + 2 + 2 * kPayloadHead;
+        const std::uint64_t wanted = kMaxRounds + kEnvelopeRounds +
+                                     std::max(2 * passwordSize + 1, kPasswordLineLimit) + 2 + kNameLimit + 2 +
+                                     2 * kPayloadHead;
         bytes_.resize(static_cast<std::size_t>(std::min(wanted, file.size())));
         bytes_.resize(file.ReadAt(0, bytes_.data(), bytes_.size()));
         source_ = {bytes_.size(), [this](std::uint64_t offset, std::uint8_t* data, std::size_t size) {
@@ -220,7 +221,7 @@ private:
 const std::vector<QivgSettings>& UserSettings() {
     static const std::vector<QivgSettings> settings = [] {
         std::vector<QivgSettings> all;
-        for (std::int32_t rounds = 1; rounds <= kMaxRounds; ++rounds) {
+        for (std::int32_t rounds = kMinRounds; rounds <= kMaxRounds; ++rounds) {
             all.push_back({0, rounds});
             for (std::int32_t distance = 1; distance <= kMaxInKey; ++distance) {
                 all.push_back({-distance, rounds});
@@ -249,7 +250,7 @@ bool IsTypedCharacter(char16_t c) {
 // The password line of `bytes` under a setting, when every round's draws are ones a round
 // makes and the line ends within kPasswordLineLimit bytes.
 std::optional<std::string> DrawnPasswordLine(const std::vector<std::uint8_t>& bytes, QivgSettings setting) {
-    const std::size_t header = static_cast<std::size_t>(setting.rounds) + 3;
+    const std::size_t header = static_cast<std::size_t>(setting.rounds + kEnvelopeRounds);
     if (bytes.size() <= header) return std::nullopt;
     int shift = 0;
     for (std::size_t i = 0; i < header; ++i) {
@@ -267,7 +268,7 @@ std::optional<std::string> DrawnPasswordLine(const std::vector<std::uint8_t>& by
 // `rounds`: some such setting gives a line of typed characters followed by `typed`.
 bool EndsLongerPassword(const std::vector<std::uint8_t>& bytes, std::int32_t rounds,
                         std::u16string_view typed) {
-    for (std::int32_t fewer = 1; fewer < rounds; ++fewer) {
+    for (std::int32_t fewer = kMinRounds; fewer < rounds; ++fewer) {
         for (std::int32_t inKey = 0; inKey < 16; ++inKey) {
             const std::optional<std::string> line = DrawnPasswordLine(bytes, {inKey, fewer});
             if (!line || !IsWholeNarrow(*line)) continue;
@@ -282,7 +283,7 @@ bool EndsLongerPassword(const std::vector<std::uint8_t>& bytes, std::int32_t rou
 
 // Whether any setting gives the file the shape of a .qivg file, whatever its password.
 bool HasQivgShape(const std::filesystem::path& path, const Prefix& prefix) {
-    for (std::int32_t rounds = 1; rounds <= kMaxRounds; ++rounds) {
+    for (std::int32_t rounds = kMinRounds; rounds <= kMaxRounds; ++rounds) {
         for (std::int32_t inKey = 0; inKey < 16; ++inKey) {
             const DecryptRequest request{path, {}, inKey, rounds};
             if (HasMarker(Opener(request, prefix.source(), {}, true).Run())) return true;

@@ -14,6 +14,7 @@
 #include "BmpCodec.h"
 #include "Envelope.h"
 #include "FileIdentity.h"
+#include "FormatRules.h"
 #include "InternetShortcut.h"
 #include "Nibbles.h"
 #include "PathBox.h"
@@ -85,13 +86,14 @@ void Form1::Form_Load() {
 }
 
 void Form1::OpenArgument(const QString& path) {
-    if (HasExtension(FromQString(path), u"bmp")) {
+    const std::u16string file = FromQString(path);
+    if (HasExtension<char16_t>(file, kBmpExtension)) {
         Text1[2]->setText(path);
         Option4->setChecked(true);
         Command3->setFocus(Qt::OtherFocusReason);
         return;
     }
-    (HasExtension(FromQString(path), kEncryptedSuffix) ? Option2 : Option1)->setChecked(true);
+    (HasExtension<char16_t>(file, kQivgExtension) ? Option2 : Option1)->setChecked(true);
     Text1[0]->setText(path);
     SourceChosen();
     Text2->setFocus(Qt::OtherFocusReason);
@@ -107,7 +109,7 @@ void Form1::DirectionChanged() {
 
 void Form1::FillDestination() {
     fillingDestination_ = true;
-    Text1[1]->setText(ToQString(SuggestedDestination(BoxText(Text1[0]), Option1->isChecked())));
+    Text1[1]->setText(ToQString(WindowDestination(BoxText(Text1[0]), Option1->isChecked())));
     fillingDestination_ = false;
     destinationFilled_ = true;
 }
@@ -115,10 +117,10 @@ void Form1::FillDestination() {
 void Form1::Dropped(int index, int fileCount) {
     const std::u16string file = BoxText(Text1[index]);
     if (index == 0) {
-        (HasExtension(file, kEncryptedSuffix) ? Option2 : Option1)->setChecked(true);
+        (HasExtension<char16_t>(file, kQivgExtension) ? Option2 : Option1)->setChecked(true);
         SourceChosen();
     } else if (index == 2) {
-        (HasExtension(file, u"bmp") ? Option4 : Option3)->setChecked(true);
+        (HasExtension<char16_t>(file, kBmpExtension) ? Option4 : Option3)->setChecked(true);
     }
     if (fileCount <= 1) return;
     // After the drop has ended: the program the files came from is not kept waiting.
@@ -140,7 +142,7 @@ void Form1::Command1_Click(int Index) {
         request.filter = kBitmapFilter;
     } else {
         request.filter = kEncryptedFilter;
-        if (request.kind == FileDialogRequest::Kind::Save) request.defaultSuffix = kEncryptedSuffix;
+        if (request.kind == FileDialogRequest::Kind::Save) request.defaultSuffix = kQivgExtension;
     }
     request.fileName = comFileName_;
     request.folder = FolderOf(BoxText(Text1[Index]));
@@ -202,8 +204,7 @@ void Form1::Encrypt(const std::u16string& source, const std::u16string& destinat
     cipher_->Pass(password);
     EncryptRequest request{
         PathFromText(source), PathFromText(destination), password, StorableName(baseName), inKey, {}};
-    const int rounds = UD2->value() + 3;  // the envelope's three, then the extra ones
-    for (int i = 0; i < rounds; ++i) request.rounds.push_back(DrawRoundKey(services_));
+    request.rounds = DrawRoundKeys(services_, UD2->value());
     Write(
         source, destination,
         [request = std::move(request)](const Progress& progress, const OutputOptions& options) {
@@ -302,7 +303,7 @@ void Form1::Command3_Click() {
 
 void Form1::WrapBmp(const std::u16string& source, const std::u16string& stem) {
     // A .bmp wrapped onto itself is replaced by its wrapped form, after the replace question.
-    const std::u16string output = stem + u"bmp";
+    const std::u16string output = stem + kBmpExtension;
     if (RefuseSource(source, output)) return;
     Write(
         source, output,

@@ -13,6 +13,7 @@
 #include <functional>
 
 #include "Form1.h"
+#include "FormatRules.h"
 #include "PathBox.h"
 #include "RunTime.h"
 #include "UpDown.h"
@@ -126,11 +127,11 @@ void Form1::BuildLayout() {
     Text2 = Place<QLineEdit>(Frame1, "Text2", Twips(990, 240, 4725, 270));
     Label4 = Place<QLabel>(Frame1, "Label4", Twips(150, 630, 900, 180), QStringLiteral("内部変化数"));
     Label5 = Place<QLabel>(Frame1, "Label5", Twips(1110, 600, 360, 240), QStringLiteral("0"));
-    UD = Place<UpDown>(Frame1, "UD", Twips(1500, 600, 240, 255), -10, 10, 0);
+    UD = Place<UpDown>(Frame1, "UD", Twips(1500, 600, 240, 255), kMinInKey, kMaxInKey, kDefaultInKey);
     Option1 = Place<QRadioButton>(Frame1, "Option1", Twips(1890, 600, 915, 255), QStringLiteral("暗号化"));
     Label6 = Place<QLabel>(Frame1, "Label6", Twips(150, 930, 915, 195), QStringLiteral("暗号化回数"));
     Label7 = Place<QLabel>(Frame1, "Label7", Twips(1110, 900, 375, 225), QStringLiteral("1"));
-    UD2 = Place<UpDown>(Frame1, "UD2", Twips(1500, 900, 240, 255), 1, 30, 1);
+    UD2 = Place<UpDown>(Frame1, "UD2", Twips(1500, 900, 240, 255), kMinRounds, kMaxRounds, kDefaultRounds);
     Option2 = Place<QRadioButton>(Frame1, "Option2", Twips(1890, 870, 1065, 285), QStringLiteral("復号化"));
 
     // Frame3: the BMP pane.

@@ -1,6 +1,5 @@
 #pragma once
-// Paths as the window's boxes hold them: the parts of a typed path, and the destination that
-// the window suggests for a chosen source.
+// Paths as the window's boxes hold them: the parts of a typed path.
 #include <string>
 
 class QLineEdit;
@@ -16,13 +15,5 @@ std::u16string BaseName(const std::u16string& path);
 std::u16string FolderOf(const std::u16string& path);
 // A destination typed without a folder goes beside the source.
 std::u16string BesideSource(const std::u16string& source, const std::u16string& destination);
-
-// Whether the file's name ends in "." and `extension`, in any case: "a.QIVG" has "qivg".
-bool HasExtension(const std::u16string& path, const std::u16string& extension);
-
-// The destination offered for a chosen source: encryption adds ".qivg"; decryption takes a
-// trailing ".qivg" (any case) away and offers nothing for a source without one. No source,
-// no destination.
-std::u16string SuggestedDestination(const std::u16string& source, bool encrypting);
 
 }  // namespace angoka

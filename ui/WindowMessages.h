@@ -15,7 +15,6 @@ inline constexpr char16_t kBrowseTitle[] = u"ファイルの参照";
 inline constexpr char16_t kAllFilesFilter[] = u"全てのファイル(*.*)|*.*";
 inline constexpr char16_t kBitmapFilter[] = u"Bitmap(*.bmp)|*.bmp";
 inline constexpr char16_t kEncryptedFilter[] = u"Quorvane暗号ファイル(*.qivg)|*.qivg";
-inline constexpr char16_t kEncryptedSuffix[] = u"qivg";
 
 // Encrypt/decrypt pane.
 inline constexpr char16_t kEnterSource[] = u"元ファイルを入力してください";

@@ -1,7 +1,8 @@
 // wrap and extract: the BMP disguise put on and taken off, named from the file's dotted stem.
 #include "BmpCodec.h"
 #include "Commands.h"
-#include "OutputNames.h"
+#include "FormatRules.h"
+#include "Utf.h"
 
 namespace angoka::cli {
 namespace {
@@ -14,7 +15,7 @@ Output OutputOf(const Context& context, const FileJob& job, const std::string& e
 }  // namespace
 
 void WrapOne(Context& context, const FileJob& job) {
-    const Output output = OutputOf(context, job, "bmp");
+    const Output output = OutputOf(context, job, ToUtf8(kBmpExtension));
     if (!context.PrepareOutput(job, output)) return;
     context.FinishWrite(job, output,
                         WrapBmp(job.input, output.path, context.ProgressFor(job), context.Writing(output)));

@@ -6,6 +6,7 @@
 
 #include "CliMessages.h"
 #include "ExitStatus.h"
+#include "FormatRules.h"
 
 namespace angoka::cli {
 namespace {
@@ -58,6 +59,12 @@ std::optional<std::int32_t> Decimal(std::string_view text) {
     return value;
 }
 
+// "内部変化数 (-10〜10、既定 0)。"
+std::string RangeText(const std::string& name, int low, int high, int byDefault) {
+    return name + " (" + std::to_string(low) + "〜" + std::to_string(high) + "、既定 " + std::to_string(byDefault) +
+           ")。";
+}
+
 class Builder {
 public:
     Builder(CLI::App& app, Options& options) : app_(app), options_(options) {}
@@ -72,8 +79,10 @@ public:
     }
 
     void Settings(CLI::App* command, const std::string& use) {
-        Number(command, "-k,--inkey", options_.inKey, -10, 10, "内部変化数 (-10〜10、既定 0)。" + use);
-        Number(command, "-n,--rounds", options_.rounds, 1, 30, "暗号化回数 (1〜30、既定 1)。" + use);
+        Number(command, "-k,--inkey", options_.inKey, kMinInKey, kMaxInKey,
+               RangeText("内部変化数", kMinInKey, kMaxInKey, kDefaultInKey) + use);
+        Number(command, "-n,--rounds", options_.rounds, kMinRounds, kMaxRounds,
+               RangeText("暗号化回数", kMinRounds, kMaxRounds, kDefaultRounds) + use);
     }
 
     void FindSettings(CLI::App* command) {

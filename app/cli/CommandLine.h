@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "FormatRules.h"
+#include "Utf.h"
+
 namespace angoka::cli {
 
 enum class Command { Encrypt, Decrypt, Test, Wrap, Extract };
@@ -13,8 +16,8 @@ enum class Command { Encrypt, Decrypt, Test, Wrap, Extract };
 struct Options {
     Command command = Command::Encrypt;
     std::vector<std::string> files;
-    std::int32_t inKey = 0;                   // -k
-    std::int32_t rounds = 1;                  // -n
+    std::int32_t inKey = kDefaultInKey;       // -k
+    std::int32_t rounds = kDefaultRounds;     // -n
     std::optional<std::string> name;          // --name
     bool noStoredName = false;                // --no-stored-name
     std::optional<std::string> output;        // -o; "-" is standard output
@@ -24,7 +27,7 @@ struct Options {
     bool quiet = false;                       // -q
     std::optional<std::string> passwordFile;  // --password-file; "-" is standard input
     bool findSettings = false;                // --find-settings
-    std::string extension = "qivg";           // --ext
+    std::string extension = ToUtf8(kQivgExtension);  // --ext
 
     bool ToStandardOutput() const { return output && *output == "-"; }
     bool NeedsPassword() const { return command != Command::Wrap && command != Command::Extract; }

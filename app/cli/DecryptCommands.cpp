@@ -6,7 +6,7 @@
 #include "CliMessages.h"
 #include "Commands.h"
 #include "ExitStatus.h"
-#include "OutputNames.h"
+#include "FormatRules.h"
 #include "Paths.h"
 #include "QivgCodec.h"
 #include "RunError.h"

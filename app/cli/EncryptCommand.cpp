@@ -5,8 +5,7 @@
 #include "Commands.h"
 #include "Envelope.h"
 #include "NarrowCharset.h"
-#include "Nibbles.h"
-#include "OutputNames.h"
+#include "FormatRules.h"
 #include "Paths.h"
 #include "QivgCodec.h"
 #include "Utf.h"
@@ -30,7 +29,7 @@ std::optional<std::u16string> AsReadBack(const std::u16string& name) {
 void EncryptOne(Context& context, const FileJob& job) {
     const Options& options = context.options;
     const Output output{options.output ? std::filesystem::path(*options.output)
-                                       : job.outputFolder / (job.input.filename().native() + kQivgSuffix)};
+                                       : job.outputFolder / EncryptedNameOf(job.input.filename().native())};
 
     EncryptRequest request;
     request.source = job.input;
@@ -39,9 +38,7 @@ void EncryptOne(Context& context, const FileJob& job) {
     request.storedName =
         options.name ? FromUtf8(*options.name) : StorableName(TextFromPath(job.input.filename()));
     request.inKey = options.inKey;
-    // The envelope's three rounds, then the extra ones, drawn here on the calling thread.
-    for (std::int32_t i = 0; i < options.rounds + 3; ++i)
-        request.rounds.push_back(DrawRoundKey(context.random));
+    request.rounds = DrawRoundKeys(context.random, options.rounds);
 
     if (const Outcome check = CheckEncryptRequest(request); check != Outcome::Ok) {
         return context.Finish(job, {check, job.input, {}});

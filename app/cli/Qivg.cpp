@@ -4,7 +4,7 @@
 #include "Commands.h"
 #include "ExitStatus.h"
 #include "Messages.h"
-#include "OutputNames.h"
+#include "FormatRules.h"
 #include "Password.h"
 #include "QivgCodec.h"
 #include "RunError.h"
@@ -18,17 +18,17 @@ namespace {
 // extract the .bmp ones; encrypt and wrap everything else, so a second run over the same
 // tree does not wrap its own outputs again.
 bool TakesFromFolder(Command command, const fs::path& file) {
-    const std::string name = file.filename().native();
+    const std::string_view name = file.filename().native();
     switch (command) {
         case Command::Encrypt:
-            return !HasSuffix(name, kQivgSuffix);
+            return !HasExtension(name, kQivgExtension);
         case Command::Decrypt:
         case Command::Test:
-            return HasSuffix(name, kQivgSuffix);
+            return HasExtension(name, kQivgExtension);
         case Command::Wrap:
-            return !HasSuffix(name, kBmpSuffix);
+            return !HasExtension(name, kBmpExtension);
         case Command::Extract:
-            return HasSuffix(name, kBmpSuffix);
+            return HasExtension(name, kBmpExtension);
     }
     return false;
 }

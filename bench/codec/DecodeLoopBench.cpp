@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "ConsoleRunTime.h"
+#include "FormatRules.h"
 #include "ContentDecoder.h"
 #include "Kernels.h"
 #include "QivgCodec.h"
@@ -111,11 +112,10 @@ int main(int argc, char** argv) {
         }
     }
     ConsoleRunTime services;
-    std::vector<RoundKey> keys;
-    for (int i = 0; i < 33; ++i) keys.push_back(DrawRoundKey(services));
+    const std::vector<RoundKey> keys = DrawRoundKeys(services, kMaxRounds);
     if (!EncryptFile({source, encrypted, u"bench", u"src.bin", -10, keys}, {}, {.durable = false}).ok())
         return 2;
-    const OpenedQivg opened = OpenQivg({encrypted, u"bench", -10, 30});
+    const OpenedQivg opened = OpenQivg({encrypted, u"bench", -10, kMaxRounds});
     if (!opened.result.ok()) return 2;
     const std::vector<Byte> image = ReadAll(encrypted), plain = ReadAll(source);
     const std::uint64_t size = image.size();

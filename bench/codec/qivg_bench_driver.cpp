@@ -20,6 +20,7 @@
 
 #include "BinAngsDL.h"
 #include "ConsoleRunTime.h"
+#include "FormatRules.h"
 #include "Paths.h"
 #include "QivgCodec.h"
 #include "Utf.h"
@@ -38,9 +39,7 @@ std::u16string Password() {
 
 std::vector<RoundKey> RandomKeys() {
     ConsoleRunTime services;
-    std::vector<RoundKey> keys;
-    for (int i = 0; i < kRounds + 3; ++i) keys.push_back(DrawRoundKey(services));
-    return keys;
+    return DrawRoundKeys(services, kRounds);
 }
 
 int Report(const char* what, const Result& result) {

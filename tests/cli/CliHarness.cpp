@@ -3,7 +3,7 @@
 #include <unistd.h>
 
 #include "ConsoleRunTime.h"
-#include "Nibbles.h"
+#include "FormatRules.h"
 #include "Qivg.h"
 
 namespace angoka::testing {
@@ -94,7 +94,7 @@ void CliTest::EncryptWithEngine(const fs::path& source, const fs::path& destinat
                                 int rounds) {
     ConsoleRunTime random;
     EncryptRequest request{source, destination, password, storedName, inKey, {}};
-    for (int i = 0; i < rounds + 3; ++i) request.rounds.push_back(DrawRoundKey(random));
+    request.rounds = DrawRoundKeys(random, rounds);
     WriteOptions writing;
     writing.replace = true;
     ASSERT_TRUE(EncryptFile(request, {}, writing).ok());

@@ -1,7 +1,7 @@
 // How outputs are named from the input's file name.
 #include <gtest/gtest.h>
 
-#include "OutputNames.h"
+#include "FormatRules.h"
 
 namespace angoka::cli {
 namespace {

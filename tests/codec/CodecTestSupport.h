@@ -18,7 +18,7 @@
 #include "Envelope.h"
 #include "FakeRunTime.h"
 #include "HexText.h"
-#include "Nibbles.h"
+#include "FormatRules.h"
 #include "Paths.h"
 
 namespace angoka::testing {
@@ -88,9 +88,7 @@ inline std::deque<double> DrawScript(int rounds, std::uint32_t seed) {
 inline std::vector<RoundKey> KeysFromScript(const std::deque<double>& draws, int rounds) {
     FakeRunTime services;
     services.draws = draws;
-    std::vector<RoundKey> keys;
-    for (int i = 0; i < rounds; ++i) keys.push_back(DrawRoundKey(services));
-    return keys;
+    return DrawRoundKeys(services, rounds - kEnvelopeRounds);
 }
 
 inline constexpr char16_t kMarker[] = u"CFEC2EC5CF3FADE6";
