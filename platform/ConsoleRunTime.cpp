@@ -2,7 +2,6 @@
 
 #include <iostream>
 
-#include "Paths.h"
 #include "Utf.h"
 
 namespace angoka {
@@ -15,19 +14,8 @@ bool ConsoleRunTime::MsgBox(const std::u16string& prompt, Buttons buttons,
     return buttons != Buttons::YesNoDefaultNo;  // no one to ask: the default button
 }
 
-std::optional<std::u16string> ConsoleRunTime::InputBox(const std::u16string& prompt,
-                                                       const std::u16string& title,
-                                                       const std::u16string& defaultAnswer) {
-    std::cerr << ToUtf8(title) << ": " << ToUtf8(prompt) << " [" << ToUtf8(defaultAnswer) << "]\n";
-    return defaultAnswer;
-}
-
 double ConsoleRunTime::Rnd() {
     return std::uniform_real_distribution<double>(0.0, 1.0)(generator_);
-}
-
-std::u16string ConsoleRunTime::ProgramFolder() {
-    return FromUtf8(ExecutableFolder().string());
 }
 
 }  // namespace angoka

@@ -15,7 +15,7 @@ class QStyle;
 
 namespace angoka {
 
-class QtRunTime : public RunTime {
+class QtRunTime : public WindowRunTime {
 public:
     explicit QtRunTime(QWidget* window = nullptr);
     ~QtRunTime() override;

@@ -1,8 +1,9 @@
 #pragma once
-// The run-time services that the engine and the window lean on. The engine uses only the
-// message box, yield and random draws; the window uses the rest. A scripted fake stands in
-// for tests (FakeRunTime), a console version for tools without a window (ConsoleRunTime),
-// and the Qt version for the desktop (QtRunTime, built with the window).
+// The run-time services that the engine and the window lean on, in two layers. RunTime is what
+// the engine needs: a message box, yielding to the window's events, random draws; a program
+// without a window (qivg) implements only that (ConsoleRunTime). WindowRunTime adds what only
+// the window uses: the input box, the file dialog, the desktop's "open", the program's folder
+// (QtRunTime; tests script a fake of it).
 #include <optional>
 #include <string>
 
@@ -11,6 +12,19 @@ namespace angoka {
 // OK alone, or Yes and No. YesNo has Yes as its default button; YesNoDefaultNo has No, for a
 // question whose Yes destroys something (Return or Escape then keeps it).
 enum class Buttons { OK, YesNo, YesNoDefaultNo };
+
+class RunTime {
+public:
+    virtual ~RunTime() = default;
+
+    // Modal message box. No title: the application's title shows. Returns true for OK or Yes.
+    virtual bool MsgBox(const std::u16string& prompt, Buttons buttons = Buttons::OK,
+                        const std::optional<std::u16string>& title = std::nullopt) = 0;
+    // Lets the window process its pending events (repaint, clicks).
+    virtual void DoEvents() = 0;
+    // A uniform draw in [0, 1).
+    virtual double Rnd() = 0;
+};
 
 struct FileDialogRequest {
     enum class Kind { Open, Save };
@@ -22,21 +36,11 @@ struct FileDialogRequest {
     std::u16string defaultSuffix;  // added to a chosen name that has no extension; empty: none
 };
 
-class RunTime {
+class WindowRunTime : public RunTime {
 public:
-    virtual ~RunTime() = default;
-
-    // Modal message box. No title: the application's title shows. Returns true for OK or Yes.
-    virtual bool MsgBox(const std::u16string& prompt, Buttons buttons = Buttons::OK,
-                        const std::optional<std::u16string>& title = std::nullopt) = 0;
     // Modal input box: the typed text, or nothing when cancelled.
     virtual std::optional<std::u16string> InputBox(const std::u16string& prompt, const std::u16string& title,
                                                    const std::u16string& defaultAnswer) = 0;
-    // Lets the window process its pending events (repaint, clicks).
-    virtual void DoEvents() = 0;
-    // A uniform draw in [0, 1).
-    virtual double Rnd() = 0;
-
     // File dialog: the chosen path, or nothing when cancelled.
     virtual std::optional<std::u16string> FileDialog(const FileDialogRequest& request) = 0;
     // Hands a file or URL to the desktop to open with its associated program.

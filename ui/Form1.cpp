@@ -30,7 +30,7 @@
 
 namespace angoka {
 
-Form1::Form1(RunTime& services, QWidget* parent)
+Form1::Form1(WindowRunTime& services, QWidget* parent)
     : QWidget(parent), services_(services), driver_(new RunDriver(this)) {
     BuildLayout();
     ConnectHandlers();

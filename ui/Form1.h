@@ -32,13 +32,13 @@ namespace angoka {
 class BinAngsDL;
 class PathBox;
 class RunDriver;
-class RunTime;
+class WindowRunTime;
 class UpDown;
 
 class Form1 : public QWidget {
     Q_OBJECT
 public:
-    explicit Form1(RunTime& services, QWidget* parent = nullptr);
+    explicit Form1(WindowRunTime& services, QWidget* parent = nullptr);
     ~Form1() override;
 
     // A file named on the command line: a .qivg file is offered for decryption, a .bmp file
@@ -143,7 +143,7 @@ private:
     void LeaveBusy();
     void ShowProgress(quint64 done, quint64 total);
 
-    RunTime& services_;
+    WindowRunTime& services_;
     std::unique_ptr<BinAngsDL> cipher_;
     RunDriver* driver_;
     OutputOptions outputOptions_;

@@ -13,7 +13,7 @@
 
 namespace angoka {
 
-class FakeRunTime : public RunTime {
+class FakeRunTime : public WindowRunTime {
 public:
     struct Message {
         std::u16string prompt;
