@@ -61,8 +61,8 @@ std::optional<std::int32_t> Decimal(std::string_view text) {
 
 // "内部変化数 (-10〜10、既定 0)。"
 std::string RangeText(const std::string& name, int low, int high, int byDefault) {
-    return name + " (" + std::to_string(low) + "〜" + std::to_string(high) + "、既定 " + std::to_string(byDefault) +
-           ")。";
+    return name + " (" + std::to_string(low) + "〜" + std::to_string(high) + "、既定 " +
+           std::to_string(byDefault) + ")。";
 }
 
 class Builder {

@@ -16,17 +16,17 @@ enum class Command { Encrypt, Decrypt, Test, Wrap, Extract };
 struct Options {
     Command command = Command::Encrypt;
     std::vector<std::string> files;
-    std::int32_t inKey = kDefaultInKey;       // -k
-    std::int32_t rounds = kDefaultRounds;     // -n
-    std::optional<std::string> name;          // --name
-    bool noStoredName = false;                // --no-stored-name
-    std::optional<std::string> output;        // -o; "-" is standard output
-    std::optional<std::string> outputDir;     // -d
-    bool recursive = false;                   // -r
-    bool force = false;                       // -f
-    bool quiet = false;                       // -q
-    std::optional<std::string> passwordFile;  // --password-file; "-" is standard input
-    bool findSettings = false;                // --find-settings
+    std::int32_t inKey = kDefaultInKey;              // -k
+    std::int32_t rounds = kDefaultRounds;            // -n
+    std::optional<std::string> name;                 // --name
+    bool noStoredName = false;                       // --no-stored-name
+    std::optional<std::string> output;               // -o; "-" is standard output
+    std::optional<std::string> outputDir;            // -d
+    bool recursive = false;                          // -r
+    bool force = false;                              // -f
+    bool quiet = false;                              // -q
+    std::optional<std::string> passwordFile;         // --password-file; "-" is standard input
+    bool findSettings = false;                       // --find-settings
     std::string extension = ToUtf8(kQivgExtension);  // --ext
 
     bool ToStandardOutput() const { return output && *output == "-"; }

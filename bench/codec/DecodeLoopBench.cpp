@@ -22,8 +22,8 @@
 #include <vector>
 
 #include "ConsoleRunTime.h"
-#include "FormatRules.h"
 #include "ContentDecoder.h"
+#include "FormatRules.h"
 #include "Kernels.h"
 #include "QivgCodec.h"
 

@@ -1,8 +1,8 @@
 // The BMP disguise: the fixed header, wrap and extract at the sizes that matter, the dotted
 // stem that names their outputs, and a wrap taken back out.
 #include "BmpCodec.h"
-#include "FormatRules.h"
 #include "CodecTestSupport.h"
+#include "FormatRules.h"
 #include "Utf.h"
 
 namespace angoka {

@@ -17,8 +17,8 @@
 #include "BinAngsDL.h"
 #include "Envelope.h"
 #include "FakeRunTime.h"
-#include "HexText.h"
 #include "FormatRules.h"
+#include "HexText.h"
 #include "Paths.h"
 
 namespace angoka::testing {
