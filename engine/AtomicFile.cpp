@@ -23,7 +23,7 @@ constexpr mode_t kWhileWritten = 0600;    // nobody else reads a file that is be
     throw FileError(path, action, SystemError(error));
 }
 
-std::filesystem::path FolderOf(const std::filesystem::path& file) {
+std::filesystem::path ParentFolder(const std::filesystem::path& file) {
     const auto parent = file.parent_path();
     return parent.empty() ? std::filesystem::path(".") : parent;
 }
@@ -54,7 +54,7 @@ std::filesystem::path ReadLink(const std::filesystem::path& link, const std::fil
 void RefuseForeignLink(const std::filesystem::path& link, const struct stat& info,
                        const std::filesystem::path& destination) {
     struct stat folder {};
-    if (::stat(FolderOf(link).c_str(), &folder) != 0) Fail(destination, "create", errno);
+    if (::stat(ParentFolder(link).c_str(), &folder) != 0) Fail(destination, "create", errno);
     const bool shared = (folder.st_mode & S_ISVTX) && (folder.st_mode & S_IWOTH);
     if (shared && info.st_uid != ::geteuid() && info.st_uid != folder.st_uid)
         Fail(destination, "create", EACCES);
@@ -78,7 +78,7 @@ Target FindTarget(const std::filesystem::path& destination, bool followLinks) {
         RefuseForeignLink(target.path, info, destination);
         target.throughLink = true;
         const std::filesystem::path link = ReadLink(target.path, destination);
-        target.path = link.is_absolute() ? link : FolderOf(target.path) / link;
+        target.path = link.is_absolute() ? link : ParentFolder(target.path) / link;
     }
     Fail(destination, "create", ELOOP);
 }
@@ -185,7 +185,7 @@ AtomicFile::~AtomicFile() {
 }
 
 void AtomicFile::OpenFolder() {
-    folder_ = ::open(FolderOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    folder_ = ::open(ParentFolder(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder_ < 0) Fail(destination_, "create", errno);
 }
 

@@ -19,11 +19,9 @@ constexpr std::size_t kQivgSuffixLength = std::u16string_view(kQivgExtension).si
 std::u16string WindowDestination(const std::u16string& source, bool encrypting) {
     if (source.empty()) return {};
     if (encrypting) return source + u"." + kQivgExtension;
-    std::size_t nameStart = source.size();
-    while (nameStart > 0 && !IsPathSeparator(source[nameStart - 1])) --nameStart;
-    const std::u16string_view name = std::u16string_view(source).substr(nameStart);
+    const std::u16string name = BaseName(source);
     // ".qivg" alone, or a folder's ".qivg", would give no file name.
-    if (!HasExtension(name, kQivgExtension) || name.size() == kQivgSuffixLength) return {};
+    if (!HasExtension<char16_t>(name, kQivgExtension) || name.size() == kQivgSuffixLength) return {};
     return source.substr(0, source.size() - kQivgSuffixLength);
 }
 

@@ -8,27 +8,28 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <filesystem>
-#include <system_error>
 
 #include "BinAngsDL.h"
-#include "BmpCodec.h"
-#include "Envelope.h"
-#include "FileIdentity.h"
 #include "FormatRules.h"
 #include "InternetShortcut.h"
-#include "Nibbles.h"
 #include "PathBox.h"
-#include "PathText.h"
 #include "Paths.h"
 #include "QtRunTime.h"
 #include "RunDriver.h"
-#include "RunMessages.h"
+#include "RunFlow.h"
 #include "RunTime.h"
-#include "SourceFile.h"
 #include "UpDown.h"
 #include "WindowMessages.h"
 
 namespace angoka {
+namespace {
+
+// The text of a box, as the engine takes it.
+std::u16string BoxText(const QLineEdit* box) {
+    return FromQString(box->text());
+}
+
+}  // namespace
 
 Form1::Form1(WindowRunTime& services, QWidget* parent)
     : QWidget(parent), services_(services), driver_(new RunDriver(this)) {
@@ -43,14 +44,6 @@ Form1::~Form1() {
 
 bool Form1::CancelRequested() const {
     return driver_->CancelRequested();
-}
-
-OutputOptions Form1::WriteOptions(bool replace, OutputKind kind) const {
-    OutputOptions options = outputOptions_;
-    options.replace = replace;
-    options.flushNew = true;
-    if (kind == OutputKind::FromStoredName) options.followLinks = false;
-    return options;
 }
 
 void Form1::ConnectHandlers() {
@@ -162,231 +155,88 @@ void Form1::Command1_Click(int Index) {
 
 void Form1::Command2_Click() {
     if (running_) return;
-    const std::u16string source = BoxText(Text1[0]);
-    const std::u16string destination = BoxText(Text1[1]);
-    const std::u16string password = BoxText(Text2);
-    if (source.empty()) {
-        services_.MsgBox(kEnterSource);
-        return;
-    }
-    if (destination.empty()) {
-        services_.MsgBox(kEnterDestination);
-        return;
-    }
-    if (password.empty()) {
-        services_.MsgBox(kEnterPassword);
-        Text2->setFocus(Qt::OtherFocusReason);
-        return;
-    }
-    // A password the file cannot store could never be matched again: the encrypted file
-    // could never be opened.
-    if (const Outcome checked = CheckPassword(password); Option1->isChecked() && checked != Outcome::Ok) {
-        services_.MsgBox(OutcomeText(checked));
-        Text2->setFocus(Qt::OtherFocusReason);
-        return;
-    }
-    EnterBusy(true);
-    const std::u16string baseName = BaseName(source);
-    const std::int32_t inKey = UD->value();
-    cipher_->InKey(inKey);
-    const std::u16string output = BesideSource(source, destination);
-    if (Option1->isChecked()) {
-        Encrypt(source, output, password, baseName, inKey);
-    } else if (!RefuseOwnSource(source, output)) {
-        Decrypt({source, output, password}, inKey, UD2->value(), true);
-    }
-}
-
-void Form1::Encrypt(const std::u16string& source, const std::u16string& destination,
-                    const std::u16string& password, const std::u16string& baseName, std::int32_t inKey) {
-    if (RefuseSource(source, destination) || RefuseOwnSource(source, destination)) return;
-    cipher_->FileName(baseName);
-    cipher_->Pass(password);
-    EncryptRequest request{
-        PathFromText(source), PathFromText(destination), password, StorableName(baseName), inKey, {}};
-    request.rounds = DrawRoundKeys(services_, UD2->value());
-    Write(
-        source, destination,
-        [request = std::move(request)](const Progress& progress, const OutputOptions& options) {
-            return EncryptFile(request, progress, options);
-        },
-        EncryptedMessage(destination));
-}
-
-void Form1::Decrypt(const DecryptRun& run, std::int32_t inKey, std::int32_t rounds, bool searchOthers) {
-    cipher_->FileName(std::u16string());
-    cipher_->Pass(run.password);
-    const DecryptRequest request{PathFromText(run.source), run.password, inKey, rounds};
-    auto opened = std::make_shared<OpenedQivg>();
-    auto others = std::make_shared<std::optional<QivgSettings>>();
-    driver_->Start(
-        [request, opened, others, searchOthers](const Progress& progress) {
-            *opened = OpenQivg(request, progress);
-            // The password may be right and the numbers wrong, or the file no .qivg file at
-            // all: its first bytes tell.
-            if (opened->result.outcome == Outcome::WrongPassword && !progress.Cancelled()) {
-                const FoundSettings found = FindSettings(request.source, request.password);
-                opened->result.outcome = MismatchOutcome(found);
-                if (searchOthers && !found.settings.empty()) *others = found.settings.front();
-            }
-            return opened->result;
-        },
-        [this, run, opened, others](const Result&) { Opened(run, opened, *others); });
-}
-
-void Form1::Opened(const DecryptRun& run, const std::shared_ptr<OpenedQivg>& opened,
-                   const std::optional<QivgSettings>& others) {
-    const Result& result = opened->result;
-    const bool cancelled = driver_->CancelRequested();
-    if (result.ok() && cancelled) return EndRun({Outcome::Cancelled, {}, {}}, run.source, run.destination);
-    if (result.outcome == Outcome::WrongPassword && others && !cancelled) {
-        return TryOtherSettings(run, *others);
-    }
-    if (!result.ok()) return EndRun(result, run.source, run.destination);
-    cipher_->FileName(opened->storedName.value_or(std::u16string()));
-    std::u16string output = run.destination;
-    OutputKind kind = OutputKind::Chosen;
-    if (opened->safeName) {
-        const bool yes =
-            services_.MsgBox(kStoredNameBefore + *opened->safeName + kStoredNameAfter, Buttons::YesNo);
-        if (closing_) return;
-        if (yes) {
-            output = FolderOf(run.destination) + *opened->safeName;
-            kind = OutputKind::FromStoredName;
-        }
-    }
-    // The stored name may name the source itself; the typed name may have become it meanwhile.
-    if (RefuseOwnSource(run.source, output)) return;
-    Write(
-        run.source, output,
-        [opened, path = PathFromText(output)](const Progress& progress, const OutputOptions& options) {
-            return WriteQivg(*opened, path, progress, options);
-        },
-        DecryptedMessage(output), kind);
-}
-
-// Offers the numbers under which the password matches; on Yes the spin controls take them
-// and the decryption starts again under them, once: no second search.
-void Form1::TryOtherSettings(const DecryptRun& run, const QivgSettings& others) {
-    const bool yes = services_.MsgBox(OtherSettingsQuestion(others.inKey, others.rounds), Buttons::YesNo);
-    if (closing_) return;
-    if (!yes) {
-        WorkDone(false);
-        services_.MsgBox(kDecryptFailed);
-        return LeaveBusy();
-    }
-    UD->setValue(others.inKey);
-    UD2->setValue(others.rounds);
-    cipher_->InKey(others.inKey);
-    Decrypt(run, others.inKey, others.rounds, false);
+    RunRequest request =
+        NewRequest(Option1->isChecked() ? RunRequest::Kind::Encrypt : RunRequest::Kind::Decrypt);
+    request.source = BoxText(Text1[0]);
+    request.destination = BoxText(Text1[1]);
+    request.password = BoxText(Text2);
+    request.inKey = UD->value();
+    request.rounds = UD2->value();
+    // The save dialog's consent holds for the path it was given, while the box still holds it.
+    if (replaceAgreed_ == request.destination) request.replaceAgreed = replaceAgreed_;
+    StartRun(std::move(request));
 }
 
 void Form1::Command3_Click() {
     if (running_) return;
-    const std::u16string source = BoxText(Text1[2]);
-    if (source.empty()) {
-        services_.MsgBox(kEnterFileName);
-        return;
+    RunRequest request =
+        NewRequest(Option3->isChecked() ? RunRequest::Kind::Wrap : RunRequest::Kind::Extract);
+    request.source = BoxText(Text1[2]);
+    StartRun(std::move(request));
+}
+
+RunRequest Form1::NewRequest(RunRequest::Kind kind) const {
+    RunRequest request;
+    request.kind = kind;
+    request.cipherTitle = cipher_->TitleName();
+    request.output = outputOptions_;
+    return request;
+}
+
+void Form1::StartRun(RunRequest request) {
+    closing_ = false;  // a window shown again after closing runs again
+    flow_ = std::make_unique<RunFlow>(std::move(request), services_);
+    Drive();
+}
+
+// Takes the flow's steps until it waits for work on the worker thread or ends. A modal box
+// runs the event loop inside it, and the window may be closed there (closeEvent stops the
+// worker and leaves the busy state): once it has been, the run goes no further.
+void Form1::Drive() {
+    while (flow_ && !closing_) {
+        RunStep step = flow_->Next();
+        switch (step.kind) {
+            case RunStep::Kind::Message:
+                services_.MsgBox(step.text, Buttons::OK, step.title);
+                break;
+            case RunStep::Kind::FocusPassword:
+                Text2->setFocus(Qt::OtherFocusReason);
+                break;
+            case RunStep::Kind::Busy:
+                EnterBusy(step.swapCaption);
+                break;
+            case RunStep::Kind::Question: {
+                const bool yes = services_.MsgBox(step.text, step.buttons);
+                if (!closing_) flow_->Answer(yes);
+                break;
+            }
+            case RunStep::Kind::Input: {
+                const auto answer =
+                    services_.InputBox(step.text, step.title.value_or(u""), step.defaultAnswer);
+                if (!closing_) flow_->Answer(answer);
+                break;
+            }
+            case RunStep::Kind::Work:
+                driver_->Start(std::move(step.work), [this](const Result& result) {
+                    flow_->Finished(result, driver_->CancelRequested());
+                    Drive();
+                });
+                return;
+            case RunStep::Kind::Settings:
+                UD->setValue(step.settings.inKey);
+                UD2->setValue(step.settings.rounds);
+                break;
+            case RunStep::Kind::WorkDone:
+                WorkDone(step.succeeded);
+                break;
+            case RunStep::Kind::Done:
+                // The consent was for the file that was there; the next run asks afresh.
+                if (step.written && step.written == replaceAgreed_) replaceAgreed_.reset();
+                flow_.reset();
+                LeaveBusy();
+                return;
+        }
     }
-    const auto stem = DottedStem(source);
-    if (!stem) {
-        services_.MsgBox(kNoDot);
-        return;
-    }
-    EnterBusy(false);
-    if (Option3->isChecked()) {
-        WrapBmp(source, *stem);
-    } else {
-        ExtractBmp(source, *stem);
-    }
-}
-
-void Form1::WrapBmp(const std::u16string& source, const std::u16string& stem) {
-    // A .bmp wrapped onto itself is replaced by its wrapped form, after the replace question.
-    const std::u16string output = stem + kBmpExtension;
-    if (RefuseSource(source, output)) return;
-    Write(
-        source, output,
-        [from = PathFromText(source), to = PathFromText(output)](const Progress& progress,
-                                                                 const OutputOptions& options) {
-            return angoka::WrapBmp(from, to, progress, options);
-        },
-        WrappedMessage(output));
-}
-
-void Form1::ExtractBmp(const std::u16string& source, const std::u16string& stem) {
-    // The file is looked at before the extension is asked for, so that a file that cannot
-    // be extracted is refused without a question.
-    const auto path = PathFromText(source);
-    if (const Result refused = CheckBmpToExtract(path); !refused.ok()) return EndRun(refused, source, source);
-    const auto answer = services_.InputBox(stem + kExtensionPrompt, kExtensionTitle, kExtensionDefault);
-    if (closing_) return;
-    if (!answer) return LeaveBusy();  // cancelled: nothing is written
-    const std::u16string output = stem + *answer;
-    Write(source, output,
-          [from = path, to = PathFromText(output)](const Progress& progress, const OutputOptions& options) {
-              return angoka::ExtractBmp(from, to, progress, options);
-          },
-          {});
-}
-
-bool Form1::RefuseSource(const std::u16string& source, const std::u16string& output) {
-    SourceFile file;
-    const Result opened = file.Open(PathFromText(source));
-    if (opened.ok()) return false;
-    EndRun(opened, source, output);
-    return true;
-}
-
-bool Form1::RefuseOwnSource(const std::u16string& source, const std::u16string& output) {
-    if (!IsSameFile(PathFromText(source), PathFromText(output))) return false;
-    WorkDone(false);
-    services_.MsgBox(kOutputIsSource + std::u16string(u"\r\n") + output);
-    LeaveBusy();
-    return true;
-}
-
-void Form1::Write(const std::u16string& source, const std::u16string& output, WriteJob job,
-                  const std::u16string& doneMessage, OutputKind kind) {
-    // A link where only a file may be is refused as the write would refuse it, without first
-    // asking whether to replace it.
-    std::error_code ec;
-    if (kind == OutputKind::FromStoredName && std::filesystem::is_symlink(PathFromText(output), ec))
-        return EndRun({Outcome::DestinationNotFile, PathFromText(output), {}}, source, output);
-    const std::optional<bool> replace = ReplaceConsent(output);
-    if (closing_) return;
-    if (!replace) return LeaveBusy();  // the user keeps the file: the run ends quietly
-    driver_->Start([job = std::move(job), options = WriteOptions(*replace, kind)](
-                       const Progress& progress) { return job(progress, options); },
-                   [this, source, output, doneMessage](const Result& result) {
-                       // The consent was for the file that was there; the next run asks afresh.
-                       if (result.ok() && replaceAgreed_ == output) replaceAgreed_.reset();
-                       EndRun(result, source, output, doneMessage);
-                   });
-}
-
-std::optional<bool> Form1::ReplaceConsent(const std::u16string& output) {
-    if (replaceAgreed_ && *replaceAgreed_ == output && BoxText(Text1[1]) == output) return true;
-    const auto path = PathFromText(output);
-    std::error_code ec;
-    // Anything at the path counts, a link that leads nowhere too; a folder is refused by the
-    // write itself, with its own message.
-    if (!std::filesystem::exists(std::filesystem::symlink_status(path, ec))) return false;
-    if (std::filesystem::is_directory(path, ec)) return false;
-    // No is the default: a Return pressed by habit keeps the file.
-    if (!services_.MsgBox(ReplaceQuestion(output), Buttons::YesNoDefaultNo)) return std::nullopt;
-    return true;
-}
-
-void Form1::EndRun(const Result& result, const std::u16string& source, const std::u16string& path,
-                   const std::u16string& doneMessage) {
-    WorkDone(result.ok());
-    if (!result.ok()) {
-        ReportFailure(services_, result, source, path, cipher_->TitleName());
-    } else if (!doneMessage.empty()) {
-        services_.MsgBox(doneMessage);
-    }
-    LeaveBusy();
 }
 
 void Form1::Command4_Click() {
@@ -479,6 +329,7 @@ void Form1::closeEvent(QCloseEvent* event) {
         // the destination stays as it was.
         driver_->CancelAndWait();
     }
+    flow_.reset();
     LeaveBusy();
     event->accept();
 }

@@ -19,6 +19,7 @@
 
 #include "CodecTypes.h"
 #include "QivgCodec.h"
+#include "RunFlow.h"
 
 class QGroupBox;
 class QLabel;
@@ -32,6 +33,7 @@ namespace angoka {
 class BinAngsDL;
 class PathBox;
 class RunDriver;
+class RunFlow;
 class WindowRunTime;
 class UpDown;
 
@@ -51,7 +53,7 @@ public:
     bool CancelRequested() const;
     // How output files are written (tests inject a writer that fails or waits); the window
     // adds its own choices to them for every write (see WriteOptions).
-    void SetOutputOptions(OutputOptions options) { outputOptions_ = std::move(options); }
+    void SetOutputOptions(WriteOptions options) { outputOptions_ = std::move(options); }
 
     // The handlers, named after the control and the event.
     void Form_Load();
@@ -74,13 +76,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // What a decryption run works on, from its start to its end.
-    struct DecryptRun {
-        std::u16string source, destination, password;
-    };
-    using WriteJob = std::function<Result(const Progress&, const OutputOptions&)>;
-
     void BuildLayout();
+    void BuildEncryptPane();
+    void BuildBmpPane();
+    void DressControls();
     void ConnectHandlers();
     // A new colour scheme reaches every control; the colours that must stay readable on the
     // window's background, light or dark, are chosen again.
@@ -98,42 +97,10 @@ private:
     // the first is taken, and the user is told so.
     void Dropped(int index, int fileCount);
 
-    void Encrypt(const std::u16string& source, const std::u16string& destination,
-                 const std::u16string& password, const std::u16string& baseName, std::int32_t inKey);
-    // Opens the file under the given numbers. When the password does not match, the finder
-    // tells a file that is no .qivg file at all; with `searchOthers` it also offers numbers
-    // under which the password does match.
-    void Decrypt(const DecryptRun& run, std::int32_t inKey, std::int32_t rounds, bool searchOthers);
-    void Opened(const DecryptRun& run, const std::shared_ptr<OpenedQivg>& opened,
-                const std::optional<QivgSettings>& others);
-    void TryOtherSettings(const DecryptRun& run, const QivgSettings& others);
-    void WrapBmp(const std::u16string& source, const std::u16string& stem);
-    void ExtractBmp(const std::u16string& source, const std::u16string& stem);
-
-    // Ends the run with its message when `source` cannot be read: nothing is asked about a
-    // file the run could not make. True when it did.
-    bool RefuseSource(const std::u16string& source, const std::u16string& output);
-    // Ends the run with its message when `output` is `source` under another name or the same
-    // (links followed, hard links too): writing it would destroy what it reads. True when it did.
-    bool RefuseOwnSource(const std::u16string& source, const std::u16string& output);
-
-    // How an output path came about: typed or chosen by the user, or made from the name stored
-    // inside the file, which may only name a file or nothing, never a link.
-    enum class OutputKind { Chosen, FromStoredName };
-    // The last steps of every run that writes: ask before replacing anything at `output`,
-    // run `job` on the worker, then show `doneMessage` (none when empty) or the failure.
-    void Write(const std::u16string& source, const std::u16string& output, WriteJob job,
-               const std::u16string& doneMessage, OutputKind kind = OutputKind::Chosen);
-    // The options of every write the window starts: the injected ones, a new file flushed to
-    // disk before the completion message (users may delete the original as soon as they read
-    // it), an existing file replaced only with the user's consent, and links followed only at
-    // a path the user chose.
-    OutputOptions WriteOptions(bool replace, OutputKind kind) const;
-    // Whether `output` may be written and replaced: nothing when the user declined.
-    std::optional<bool> ReplaceConsent(const std::u16string& output);
-    // Ends a run after its work: the message for `result`, then the busy state is left.
-    void EndRun(const Result& result, const std::u16string& source, const std::u16string& path,
-                const std::u16string& doneMessage = {});
+    // A run of a start button: the flow decides every step, the window takes them.
+    RunRequest NewRequest(RunRequest::Kind kind) const;
+    void StartRun(RunRequest request);
+    void Drive();
 
     // The busy state: pointer (and, for the encrypt/decrypt run, the caption), start buttons
     // disabled, progress shown. Leaving it restores the caption first, then the pointer.
@@ -144,9 +111,13 @@ private:
     void ShowProgress(quint64 done, quint64 total);
 
     WindowRunTime& services_;
+    // The cipher object the window owns for its whole life. The runs stream files through the
+    // codec, which takes every value as an argument, so its settings are no longer set for
+    // them; it gives its title to its own messages.
     std::unique_ptr<BinAngsDL> cipher_;
     RunDriver* driver_;
-    OutputOptions outputOptions_;
+    std::unique_ptr<RunFlow> flow_;  // the run under way
+    WriteOptions outputOptions_;
     std::u16string comFileName_;  // the file dialog's name, kept from one browse to the next
     // A destination chosen in the save dialog over an existing file: the dialog has asked
     // about replacing it, so a run does not ask again while the box still holds it.
@@ -157,6 +128,9 @@ private:
     std::u16string savedCaption_;
     bool captionSwapped_ = false;
     bool running_ = false;
+    // Set when the window closes, which it may do inside a modal box of a run (a modal box
+    // runs the event loop): the step that showed the box then goes no further. A new run
+    // clears it.
     bool closing_ = false;
 
     // Controls, by their designer names.

@@ -103,14 +103,31 @@ void Form1::BuildLayout() {
     setWindowIcon(Form1Icon());
     setFont(Form1Font());
 
-    // The window.
-    Frame2 = Place<QGroupBox>(this, "Frame2", Twips(30, 30, 7425, 2415), QStringLiteral("暗号化・復号"));
-    Frame3 = Place<QGroupBox>(this, "Frame3", Twips(30, 2490, 7425, 1665),
-                              QStringLiteral("BMP化・BMPデータ取り出し"));
+    BuildEncryptPane();
+    BuildBmpPane();
     Command4 = Place<QPushButton>(this, "Command4", Twips(5940, 4200, 1485, 315), QStringLiteral("閉じる"));
     Label9 = Place<QLabel>(this, "Label9", Twips(60, 4230, 2025, 180), QStringLiteral("QuorvaneHP"));
+    // The free strip of the bottom row, between the link and the close button: progress of
+    // a run and its cancel button, hidden while idle.
+    RunProgress = Place<QProgressBar>(this, "RunProgress", QRect(146, 282, 172, 17));
+    RunProgress->setRange(0, 1000);
+    RunProgress->setValue(0);
+    RunProgress->hide();
+    RunCancel = Place<QPushButton>(this, "RunCancel", QRect(324, 280, 66, 21), QStringLiteral("中止"));
+    RunCancel->hide();
 
-    // Frame2: the encrypt/decrypt pane.
+    DressControls();
+    // Tab order: the controls that take the focus, by their place in the designer's order.
+    QWidget* const tabOrder[] = {Command2,    Option2,  Option1,     UD2,       UD,          Text2,
+                                 Command1[1], Text1[1], Command1[0], Text1[0],  Command1[2], Option3,
+                                 Option4,     Command3, Text1[2],    RunCancel, Command4};
+    for (std::size_t i = 1; i < std::size(tabOrder); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    Command2->setFocus(Qt::OtherFocusReason);
+}
+
+// Frame2, the encrypt/decrypt pane, and Frame1, its settings.
+void Form1::BuildEncryptPane() {
+    Frame2 = Place<QGroupBox>(this, "Frame2", Twips(30, 30, 7425, 2415), QStringLiteral("暗号化・復号"));
     Label1 = Place<QLabel>(Frame2, "Label1", Twips(120, 360, 1785, 195), QStringLiteral("元ファイル"));
     Text1[0] = Place<PathBox>(Frame2, "Text1_0", Twips(1920, 330, 4395, 270));
     Command1[0] =
@@ -122,7 +139,6 @@ void Form1::BuildLayout() {
     Frame1 = Place<QGroupBox>(Frame2, "Frame1", Twips(180, 1020, 5775, 1245), QStringLiteral("設定"));
     Command2 = Place<QPushButton>(Frame2, "Command2", Twips(6060, 1020, 1185, 315), QStringLiteral("開始"));
 
-    // Frame1: settings.
     Label3 = Place<QLabel>(Frame1, "Label3", Twips(150, 270, 840, 180), QStringLiteral("PassWord："));
     Text2 = Place<QLineEdit>(Frame1, "Text2", Twips(990, 240, 4725, 270));
     Label4 = Place<QLabel>(Frame1, "Label4", Twips(150, 630, 900, 180), QStringLiteral("内部変化数"));
@@ -133,8 +149,14 @@ void Form1::BuildLayout() {
     Label7 = Place<QLabel>(Frame1, "Label7", Twips(1110, 900, 375, 225), QStringLiteral("1"));
     UD2 = Place<UpDown>(Frame1, "UD2", Twips(1500, 900, 240, 255), kMinRounds, kMaxRounds, kDefaultRounds);
     Option2 = Place<QRadioButton>(Frame1, "Option2", Twips(1890, 870, 1065, 285), QStringLiteral("復号化"));
+    Option1->setChecked(true);
+    Text2->setEchoMode(QLineEdit::Password);
+}
 
-    // Frame3: the BMP pane.
+// Frame3, the BMP pane, and Frame4, its mode.
+void Form1::BuildBmpPane() {
+    Frame3 = Place<QGroupBox>(this, "Frame3", Twips(30, 2490, 7425, 1665),
+                              QStringLiteral("BMP化・BMPデータ取り出し"));
     Label8 = Place<QLabel>(Frame3, "Label8", Twips(180, 270, 825, 195), QStringLiteral("ファイル名"));
     Text1[2] = Place<PathBox>(Frame3, "Text1_2", Twips(1080, 240, 5235, 270));
     Command1[2] =
@@ -142,26 +164,16 @@ void Form1::BuildLayout() {
     Frame4 = Place<QGroupBox>(Frame3, "Frame4", Twips(180, 600, 1755, 915), QStringLiteral("データ設定"));
     Command3 = Place<QPushButton>(Frame3, "Command3", Twips(6030, 690, 1185, 285), QStringLiteral("開始"));
 
-    // Frame4: mode of the BMP pane.
     Option3 = Place<QRadioButton>(Frame4, "Option3", Twips(90, 240, 1305, 225), QStringLiteral("BMP化"));
     Option4 =
         Place<QRadioButton>(Frame4, "Option4", Twips(90, 480, 1515, 315), QStringLiteral("データ取り出し"));
-
-    // The free strip of the bottom row, between the link and the close button: progress of
-    // a run and its cancel button, hidden while idle.
-    RunProgress = Place<QProgressBar>(this, "RunProgress", QRect(146, 282, 172, 17));
-    RunProgress->setRange(0, 1000);
-    RunProgress->setValue(0);
-    RunProgress->hide();
-    RunCancel = Place<QPushButton>(this, "RunCancel", QRect(324, 280, 66, 21), QStringLiteral("中止"));
-    RunCancel->hide();
-
-    Option1->setChecked(true);
     Option3->setChecked(true);
+}
 
-    Text2->setEchoMode(QLineEdit::Password);
+// What the controls look like beyond their places: the frames' style, the echo labels, the
+// link, the names for screen readers, captions that fit.
+void Form1::DressControls() {
     setStyleSheet(QString::fromLatin1(kStyleSheet));
-
     for (QLabel* echo : {Label5, Label7}) echo->setAutoFillBackground(true);
     QFont link = font();
     link.setBold(true);
@@ -171,18 +183,10 @@ void Form1::BuildLayout() {
     Label9->setCursor(Qt::PointingHandCursor);
     ApplyColours();
     NameForScreenReaders();
-
     for (QLabel* label : {Label1, Label2, Label3, Label4, Label5, Label6, Label7, Label8, Label9}) {
         label->setFocusPolicy(Qt::NoFocus);
         FitCaption(label);
     }
-
-    // Tab order: the controls that take the focus, by their place in the designer's order.
-    QWidget* const tabOrder[] = {Command2,    Option2,  Option1,     UD2,       UD,          Text2,
-                                 Command1[1], Text1[1], Command1[0], Text1[0],  Command1[2], Option3,
-                                 Option4,     Command3, Text1[2],    RunCancel, Command4};
-    for (std::size_t i = 1; i < std::size(tabOrder); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
-    Command2->setFocus(Qt::OtherFocusReason);
 }
 
 void Form1::FollowPalette() {

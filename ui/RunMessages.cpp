@@ -2,7 +2,6 @@
 
 #include "Messages.h"
 #include "Paths.h"
-#include "RunTime.h"
 #include "WindowMessages.h"
 
 namespace angoka {
@@ -19,35 +18,44 @@ std::u16string WrappedMessage(const std::u16string& output) {
     return output + kOutputDone;
 }
 
-void ReportFailure(RunTime& services, const Result& result, const std::u16string& source,
-                   const std::u16string& path, const std::u16string& cipherTitle) {
+std::vector<RunMessage> FailureMessages(const Result& result, const std::u16string& source,
+                                        const std::u16string& path, const std::u16string& cipherTitle) {
     const std::u16string named = result.path.empty() ? path : TextFromPath(result.path);
     const std::u16string headline = OutcomeText(result.outcome);
     switch (result.outcome) {
         case Outcome::Ok:
-            return;
+            return {};
         case Outcome::SourceMissing:
-            services.MsgBox(NotFoundMessage(source), Buttons::OK, cipherTitle);
-            return;
+            return {{NotFoundMessage(source), cipherTitle}};
         case Outcome::WrongPassword:
-            services.MsgBox(headline);
-            services.MsgBox(kDecryptFailed);
-            return;
+            return {{headline, {}}, {kDecryptFailed, {}}};
         case Outcome::OddLength:
-            services.MsgBox(headline, Buttons::OK, cipherTitle + kOddLengthTitleSuffix);
-            return;
+            return {{headline, cipherTitle + kOddLengthTitleSuffix}};
         case Outcome::DestinationIsFolder:
         case Outcome::DestinationExists:
         case Outcome::DestinationNotFile:
-            services.MsgBox(headline + u"\r\n" + named);
-            return;
+            return {{headline + u"\r\n" + named, {}}};
         case Outcome::IoError:
-            services.MsgBox(headline + u"\r\n" + named + u"\r\n" + kReasonLabel + ReasonText(result.error));
-            return;
-        default:  // ErrorPayload among them: the password matched, so "復号に失敗しました" alone
-            services.MsgBox(headline);
-            return;
+            return {{headline + u"\r\n" + named + u"\r\n" + kReasonLabel + ReasonText(result.error), {}}};
+        // The headline says it all. ErrorPayload among them: the password matched, so
+        // "復号に失敗しました" alone.
+        case Outcome::TooShort:
+        case Outcome::ErrorPayload:
+        case Outcome::NotQivg:
+        case Outcome::Truncated:
+        case Outcome::BadHex:
+        case Outcome::BmpTooShort:
+        case Outcome::NoStem:
+        case Outcome::EmptyPassword:
+        case Outcome::UnstorablePassword:
+        case Outcome::PasswordTooLong:
+        case Outcome::UnstorableName:
+        case Outcome::TooFewRounds:
+        case Outcome::CharsetUnavailable:
+        case Outcome::Cancelled:
+            break;
     }
+    return {{headline, {}}};
 }
 
 }  // namespace angoka
