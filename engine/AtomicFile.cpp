@@ -162,7 +162,7 @@ bool UnnamedUnsupported(int error) {
 
 }  // namespace
 
-AtomicFile::AtomicFile(std::filesystem::path destination, Options options)
+AtomicFile::AtomicFile(std::filesystem::path destination, WriteOptions options)
     : destination_(std::move(destination)), options_(std::move(options)) {
     if (destination_.filename().empty()) Fail(destination_, "write", EISDIR);
     const Target target = FindTarget(destination_, options_.followLinks);

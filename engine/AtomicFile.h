@@ -59,12 +59,10 @@ struct WriteOptions {
 
 class AtomicFile {
 public:
-    using Options = WriteOptions;
-
     // Looks at the destination, following its symbolic links, and refuses what may not be
     // written: a folder (EISDIR), a device, FIFO or socket (Errc::NotRegularFile), an existing
     // file without consent (EEXIST). Then creates the temporary file. Throws FileError.
-    explicit AtomicFile(std::filesystem::path destination, Options options = {});
+    explicit AtomicFile(std::filesystem::path destination, WriteOptions options = {});
     ~AtomicFile();
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
@@ -90,7 +88,7 @@ private:
     std::filesystem::path destination_;
     std::filesystem::path target_;
     std::string targetName_;  // the target's name in its folder
-    Options options_;
+    WriteOptions options_;
     int folder_ = -1;  // the target's folder, which the names here are relative to
     int fd_ = -1;
     std::string temporaryName_;  // empty while the temporary file has no name

@@ -47,7 +47,7 @@ public:
 // that replaces the destination only when complete.
 Result CopyAfter(const std::filesystem::path& source, const std::filesystem::path& destination,
                  std::uint64_t offset, std::string_view prefix, Outcome shorter, const Progress& progress,
-                 const OutputOptions& output) {
+                 const WriteOptions& output) {
     return Guarded(source, [&] {
         SourceFile in;
         if (Result r = OpenAtLeast(in, source, offset, shorter); !r.ok()) return r;
@@ -61,7 +61,7 @@ Result CopyAfter(const std::filesystem::path& source, const std::filesystem::pat
 }  // namespace
 
 Result WrapBmp(const std::filesystem::path& source, const std::filesystem::path& destination,
-               const Progress& progress, const OutputOptions& output) {
+               const Progress& progress, const WriteOptions& output) {
     const auto& header = BmpHeader();
     return CopyAfter(source, destination, 0,
                      std::string_view(reinterpret_cast<const char*>(header.data()), header.size()),
@@ -69,7 +69,7 @@ Result WrapBmp(const std::filesystem::path& source, const std::filesystem::path&
 }
 
 Result ExtractBmp(const std::filesystem::path& source, const std::filesystem::path& destination,
-                  const Progress& progress, const OutputOptions& output) {
+                  const Progress& progress, const WriteOptions& output) {
     return CopyAfter(source, destination, kBmpHeaderSize, {}, Outcome::BmpTooShort, progress, output);
 }
 

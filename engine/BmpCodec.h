@@ -18,11 +18,11 @@ const std::array<std::uint8_t, kBmpHeaderSize>& BmpHeader();
 
 // Header + every byte of `source`. Outcomes: Ok, SourceMissing, DestinationIsFolder, IoError, Cancelled.
 Result WrapBmp(const std::filesystem::path& source, const std::filesystem::path& destination,
-               const Progress& progress = {}, const OutputOptions& output = {});
+               const Progress& progress = {}, const WriteOptions& output = {});
 // Every byte after the first 118. Outcomes: Ok, SourceMissing, BmpTooShort, DestinationIsFolder,
 // IoError, Cancelled.
 Result ExtractBmp(const std::filesystem::path& source, const std::filesystem::path& destination,
-                  const Progress& progress = {}, const OutputOptions& output = {});
+                  const Progress& progress = {}, const WriteOptions& output = {});
 // Whether the file begins with the 118 bytes that WrapBmp puts in front (false when it cannot
 // be read): a wrapped file, whose content `ExtractBmp` takes out.
 bool BeginsWithBmpHeader(const std::filesystem::path& source);

@@ -67,7 +67,4 @@ inline std::size_t ChunkFor(std::uint64_t size) {
     return static_cast<std::size_t>(std::clamp<std::uint64_t>(size, 1, kChunkSize));
 }
 
-// How output files are written; see WriteOptions.
-using OutputOptions = WriteOptions;
-
 }  // namespace angoka

@@ -54,7 +54,7 @@ void ContentDecoder::Feed(const std::uint8_t* in, std::size_t size) {
 }
 
 Outcome ContentDecoder::Verdict() {
-    const std::uint64_t characters = count_ + (wide_ ? wide_->Finish() : 0);
+    const std::uint64_t characters = count_ + (counter_ ? counter_->Finish() : 0);
     if (characters % 2 != 0) return Outcome::OddLength;
     return bad_ ? Outcome::BadHex : Outcome::Ok;
 }
@@ -108,14 +108,14 @@ std::size_t ContentDecoder::CountDamaged(const std::uint8_t* in, std::size_t siz
     scratch_.assign(in, in + n);
     ShiftAll(scratch_.data(), n, shift_);
     std::string_view piece(reinterpret_cast<const char*>(scratch_.data()), n);
-    if (!wide_) {
+    if (!counter_) {
         const auto other = std::find_if(piece.begin(), piece.end(), [](char c) { return (c & 0x80) != 0; });
         count_ += static_cast<std::uint64_t>(other - piece.begin());
         if (other == piece.end()) return n;
         piece.remove_prefix(static_cast<std::size_t>(other - piece.begin()));
-        wide_ = std::make_unique<NarrowUnitCounter>();
+        counter_ = std::make_unique<NarrowUnitCounter>();
     }
-    wide_->Feed(piece);
+    counter_->Feed(piece);
     return n;
 }
 

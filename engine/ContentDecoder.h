@@ -47,10 +47,10 @@ private:
     std::size_t used_ = 0;
     std::uint64_t written_ = 0;
     std::size_t skip_;
-    std::uint64_t count_ = 0;                  // characters, while ASCII
-    std::unique_ptr<NarrowUnitCounter> wide_;  // characters, from the first other byte of damage
-    int half_ = -1;                            // a digit waiting for its partner
-    bool afterCR_ = true;                      // the payload starts right after the name line's CR
+    std::uint64_t count_ = 0;                     // characters, while ASCII
+    std::unique_ptr<NarrowUnitCounter> counter_;  // characters, from the first non-ASCII byte of damage
+    int half_ = -1;                               // a digit waiting for its partner
+    bool afterCR_ = true;                         // the payload starts right after the name line's CR
     bool bad_ = false;
 };
 

@@ -47,7 +47,7 @@ Outcome CheckEncryptRequest(const EncryptRequest& request);
 // Writes exactly the bytes that the hex-text road writes for the same round keys; refuses what
 // CheckEncryptRequest refuses, before anything is written.
 Result EncryptFile(const EncryptRequest& request, const Progress& progress = {},
-                   const OutputOptions& output = {});
+                   const WriteOptions& output = {});
 
 struct DecryptRequest {
     std::filesystem::path source;
@@ -86,7 +86,7 @@ OpenedQivg OpenQivg(const DecryptRequest& request, const Progress& progress = {}
 // DestinationIsFolder, IoError, Cancelled, and SourceMissing when the file went away since it
 // was opened; on every outcome but Ok the output is unchanged.
 Result WriteQivg(const OpenedQivg& opened, const std::filesystem::path& output, const Progress& progress = {},
-                 const OutputOptions& options = {});
+                 const WriteOptions& options = {});
 
 // Streams the content of an opened file to an open descriptor (standard output), or only
 // checks it when `fd` is negative; `contentBytes` gets the number of bytes that went out.

@@ -36,7 +36,7 @@ Result DecodeContent(const OpenedQivg& opened, DecryptConversion& conversion, Si
 }  // namespace
 
 Result WriteQivg(const OpenedQivg& opened, const std::filesystem::path& output, const Progress& progress,
-                 const OutputOptions& options) {
+                 const WriteOptions& options) {
     if (!opened.result.ok()) return opened.result;
     return Guarded(opened.request.source, [&] {
         FileSink out(output, WithSourceMode(options, *opened.source));

@@ -51,7 +51,7 @@ private:
 
 // In front of the content: the header bytes, then the envelope's password and name lines and
 // the format marker, every nibble shifted by the sum of all rounds.
-Result Encrypt(const EncryptRequest& request, const Progress& progress, const OutputOptions& output) {
+Result Encrypt(const EncryptRequest& request, const Progress& progress, const WriteOptions& output) {
     if (const Outcome checked = CheckEncryptRequest(request); checked != Outcome::Ok) {
         return {checked, request.source, {}};
     }
@@ -103,7 +103,7 @@ Outcome CheckEncryptRequest(const EncryptRequest& request) {
     return Outcome::Ok;
 }
 
-Result EncryptFile(const EncryptRequest& request, const Progress& progress, const OutputOptions& output) {
+Result EncryptFile(const EncryptRequest& request, const Progress& progress, const WriteOptions& output) {
     return Guarded(request.source, [&] { return Encrypt(request, progress, output); });
 }
 

@@ -66,7 +66,7 @@ public:
             static_cast<std::uint64_t>(std::max(request_.rounds, 0)) + kEnvelopeRounds;
         if (source_.size < rounds + 1) return Outcome::TooShort;
         if (!UndoHeader(rounds) || !ReadHead(rounds)) return Outcome::Cancelled;
-        return Judge(rounds);
+        return Verdict(rounds);
     }
 
     const std::optional<std::u16string>& storedName() const { return storedName_; }
@@ -132,7 +132,7 @@ private:
                std::none_of(password.begin(), password.end(), IsControlCharacter);
     }
 
-    Outcome Judge(std::uint64_t start) {
+    Outcome Verdict(std::uint64_t start) {
         if (reader_.HeaderLines() == 0) return Outcome::WrongPassword;
         // A name line too long to be a name means, under the right password, no .qivg file.
         const bool nameTooLong = reader_.NameTooLong() || reader_.Name().size() > kNameLimit;

@@ -54,7 +54,7 @@ void SetSourceReadHookForTesting(std::function<void()> hook);
 
 // The options for an output made from `source`: a new file takes the source's permission
 // bits (as gzip and zstd do), unless the caller chose others.
-inline OutputOptions WithSourceMode(OutputOptions options, const SourceFile& source) {
+inline WriteOptions WithSourceMode(WriteOptions options, const SourceFile& source) {
     if (!options.newFileMode) options.newFileMode = source.mode() & 0777;
     return options;
 }

@@ -27,7 +27,7 @@ public:
 
 }  // namespace
 
-void QtRunTime::Dress(QWidget& dialog) const {
+void QtRunTime::UseWindowFont(QWidget& dialog) const {
     // The window's Japanese font for the dialog's own text too, Latin letters included.
     if (window_) dialog.setFont(window_->font());
 }
@@ -61,7 +61,7 @@ QtRunTime::~QtRunTime() = default;
 bool QtRunTime::MsgBox(const std::u16string& prompt, Buttons buttons,
                        const std::optional<std::u16string>& title) {
     QMessageBox box(window_);
-    Dress(box);
+    UseWindowFont(box);
     box.setIcon(QMessageBox::NoIcon);
     box.setTextFormat(Qt::PlainText);
     box.setWindowTitle(ToQString(title ? *title : std::u16string(kAppTitle)));
@@ -84,7 +84,7 @@ bool QtRunTime::MsgBox(const std::u16string& prompt, Buttons buttons,
 std::optional<std::u16string> QtRunTime::InputBox(const std::u16string& prompt, const std::u16string& title,
                                                   const std::u16string& defaultAnswer) {
     QInputDialog dialog(window_);
-    Dress(dialog);
+    UseWindowFont(dialog);
     dialog.setInputMode(QInputDialog::TextInput);
     dialog.setWindowTitle(ToQString(title));
     dialog.setLabelText(QtPromptText(prompt));
@@ -105,7 +105,7 @@ double QtRunTime::Rnd() {
 
 std::optional<std::u16string> QtRunTime::FileDialog(const FileDialogRequest& request) {
     QFileDialog dialog(window_, ToQString(request.title));
-    Dress(dialog);
+    UseWindowFont(dialog);
     const bool save = request.kind == FileDialogRequest::Kind::Save;
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);

@@ -33,7 +33,7 @@ public:
     std::u16string ProgramFolder() override;
 
 private:
-    void Dress(QWidget& dialog) const;
+    void UseWindowFont(QWidget& dialog) const;
 
     QPointer<QWidget> window_;
     std::mt19937_64 generator_;

@@ -179,7 +179,7 @@ RunRequest Form1::NewRequest(RunRequest::Kind kind) const {
     RunRequest request;
     request.kind = kind;
     request.cipherTitle = cipher_->TitleName();
-    request.output = outputOptions_;
+    request.output = writeOptions_;
     return request;
 }
 

@@ -53,7 +53,7 @@ public:
     bool CancelRequested() const;
     // How output files are written (tests inject a writer that fails or waits); the window
     // adds its own choices to them for every write (see WriteOptions).
-    void SetOutputOptions(WriteOptions options) { outputOptions_ = std::move(options); }
+    void SetWriteOptions(WriteOptions options) { writeOptions_ = std::move(options); }
 
     // The handlers, named after the control and the event.
     void Form_Load();
@@ -117,7 +117,7 @@ private:
     std::unique_ptr<BinAngsDL> cipher_;
     RunDriver* driver_;
     std::unique_ptr<RunFlow> flow_;  // the run under way
-    WriteOptions outputOptions_;
+    WriteOptions writeOptions_;
     std::u16string comFileName_;  // the file dialog's name, kept from one browse to the next
     // A destination chosen in the save dialog over an existing file: the dialog has asked
     // about replacing it, so a run does not ask again while the box still holds it.

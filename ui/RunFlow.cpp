@@ -140,11 +140,13 @@ private:
                 }
                 return opened->result;
             },
-            [this, opened, others](const Result&, bool cancelled) { Opened(opened, *others, cancelled); });
+            [this, opened, others](const Result&, bool cancelled) {
+                AfterOpenStep(opened, *others, cancelled);
+            });
     }
 
-    void Opened(const std::shared_ptr<OpenedQivg>& opened, const std::optional<QivgSettings>& others,
-                bool cancelled) {
+    void AfterOpenStep(const std::shared_ptr<OpenedQivg>& opened, const std::optional<QivgSettings>& others,
+                       bool cancelled) {
         const Result& result = opened->result;
         if (result.ok() && cancelled) return EndRun({Outcome::Cancelled, {}, {}}, destination_);
         if (result.outcome == Outcome::WrongPassword && others && !cancelled)

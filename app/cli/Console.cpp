@@ -27,7 +27,7 @@ std::error_code WriteText(int fd, std::string_view text) {
     return {};
 }
 
-std::string Shown(std::string_view name) {
+std::string Printable(std::string_view name) {
     std::string shown;
     shown.reserve(name.size());
     for (std::size_t i = 0; i < name.size(); ++i) {

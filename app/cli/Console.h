@@ -41,6 +41,6 @@ std::error_code WriteText(int fd, std::string_view text);
 // A name (UTF-8, or any bytes) as qivg shows it: its control characters (C0, DEL, and C1 in
 // UTF-8) become '?', so that a file's name or the name stored in it cannot move the cursor,
 // recolour or retitle the user's terminal. Every other byte is left as it is.
-std::string Shown(std::string_view name);
+std::string Printable(std::string_view name);
 
 }  // namespace angoka::cli

@@ -23,7 +23,7 @@ Outcome ExistingOutput(const Output& output) {
 }  // namespace
 
 Progress Context::ProgressFor(const FileJob& job) {
-    progressLine.Start(Shown(job.input.filename().native()));
+    progressLine.Start(Printable(job.input.filename().native()));
     Progress progress;
     progress.report = [this](std::uint64_t done, std::uint64_t total) { progressLine.Report(done, total); };
     progress.cancel = &cancel;

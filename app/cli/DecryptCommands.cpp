@@ -95,9 +95,9 @@ void NoteUnusedName(Context& context, const FileJob& job, const OpenedQivg& open
     const Options& options = context.options;
     if (options.output || options.noStoredName || opened.safeName) return;
     if (!opened.storedName || opened.storedName->empty()) return;
-    context.reporter.Note(job.input,
-                          UnusedNameText(Shown(ToUtf8(*opened.storedName)), WhyNotSafe(*opened.storedName),
-                                         Shown(output.path.native())));
+    context.reporter.Note(
+        job.input, UnusedNameText(Printable(ToUtf8(*opened.storedName)), WhyNotSafe(*opened.storedName),
+                                  Printable(output.path.native())));
 }
 
 // Bytes that went out stay out: damage found later ends the run with its message.
@@ -131,8 +131,8 @@ void TestOne(Context& context, const FileJob& job) {
     const Result checked = StreamQivg(*opened, -1, context.ProgressFor(job), &bytes);
     context.Finish(job, checked);
     if (checked.ok() && !context.options.quiet) {
-        const std::string line =
-            TestedLine(Shown(job.input.native()), Shown(ToUtf8(opened->storedName.value_or(u""))), bytes);
+        const std::string line = TestedLine(Printable(job.input.native()),
+                                            Printable(ToUtf8(opened->storedName.value_or(u""))), bytes);
         // A report that does not reach its reader is a failed run, whatever the files hold.
         if (const std::error_code error = WriteText(context.console.out, line))
             throw RunError{kExitFailure, StandardOutputFailedText(error)};

@@ -47,7 +47,7 @@ void EncryptOne(Context& context, const FileJob& job) {
     const Result result = EncryptFile(request, context.ProgressFor(job), context.Writing(output));
     context.FinishWrite(job, output, result);
     if (const auto readBack = AsReadBack(request.storedName); readBack && result.ok())
-        context.reporter.Note(job.input, StoredAsText(Shown(ToUtf8(*readBack))));
+        context.reporter.Note(job.input, StoredAsText(Printable(ToUtf8(*readBack))));
 }
 
 }  // namespace angoka::cli

@@ -33,8 +33,8 @@ OutputGuard::OutputGuard(const std::vector<FileJob>& jobs) {
 std::string OutputGuard::Refusal(const fs::path& input, const fs::path& output) const {
     const std::optional<FileIdentity> identity = IdentityOf(output);
     if (identity && identity == IdentityOf(input)) return ToUtf8(kOutputIsSource);
-    if (IsWritten(output, identity)) return WrittenThisRunText(Shown(output.native()));
-    if (IsInput(identity)) return InputOfThisRunText(Shown(output.native()));
+    if (IsWritten(output, identity)) return WrittenThisRunText(Printable(output.native()));
+    if (IsInput(identity)) return InputOfThisRunText(Printable(output.native()));
     return {};
 }
 

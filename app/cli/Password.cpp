@@ -18,7 +18,7 @@ namespace angoka::cli {
 namespace {
 
 RunError FileFailure(const std::string& name, int error) {
-    return {kExitFailure, Shown(name) + ": " + ToUtf8(OutcomeText(Outcome::IoError)) + "。" +
+    return {kExitFailure, Printable(name) + ": " + ToUtf8(OutcomeText(Outcome::IoError)) + "。" +
                               ToUtf8(kReasonLabel) + ToUtf8(ReasonText(SystemError(error)))};
 }
 

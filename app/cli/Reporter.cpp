@@ -19,11 +19,11 @@ std::string MessageFor(const Result& result) {
 void Reporter::Failure(const std::filesystem::path& file, int status, std::string_view message) {
     ++handled_;
     if (status_ == kExitOk || status == kExitInterrupted) status_ = status;
-    Line(Shown(file.native()) + ": " + std::string(message));
+    Line(Printable(file.native()) + ": " + std::string(message));
 }
 
 void Reporter::Note(const std::filesystem::path& file, std::string_view message) {
-    if (!quiet_) Line(Shown(file.native()) + ": " + std::string(message));
+    if (!quiet_) Line(Printable(file.native()) + ": " + std::string(message));
 }
 
 void Reporter::RunMessage(std::string_view message) {

@@ -50,7 +50,7 @@ int Report(const char* what, const Result& result) {
 }
 
 int Encrypt(const std::filesystem::path& source, const std::filesystem::path& destination, bool sync) {
-    OutputOptions output;
+    WriteOptions output;
     output.durable = sync;
     output.flushNew = sync;  // the output is always new: the bench removes it first
     const std::u16string name = FromUtf8(source.filename().string());
@@ -61,7 +61,7 @@ int Encrypt(const std::filesystem::path& source, const std::filesystem::path& de
 int Decrypt(const std::filesystem::path& source, const std::filesystem::path& destination, bool sync) {
     const OpenedQivg opened = OpenQivg({source, Password(), kInKey, kRounds});
     if (!opened.result.ok()) return Report("open", opened.result);
-    OutputOptions output;
+    WriteOptions output;
     output.durable = sync;
     output.flushNew = sync;  // the output is always new: the bench removes it first
     return Report("decrypt", WriteQivg(opened, destination, {}, output));

@@ -23,7 +23,7 @@ protected:
             fs::create_directories((dir_ / "tree" / file).parent_path());
             WriteBytes(dir_ / "tree" / file, std::string("content of ") + file);
         }
-        ASSERT_EQ(Run({"encrypt", "-r", S(dir_ / "tree")}).status, 0);
+        ASSERT_EQ(Run({"encrypt", "-r", Arg(dir_ / "tree")}).status, 0);
         WriteBytes(dir_ / "tree" / "sub" / "notes.bin", "not picked");
     }
 
@@ -32,32 +32,32 @@ protected:
 
 TEST_F(Batch, OneFailingFileDoesNotStopTheOthers) {
     for (const char* name : {"1.txt", "2.txt"}) WriteBytes(dir_ / name, name);
-    ASSERT_EQ(Run({"encrypt", S(dir_ / "1.txt"), S(dir_ / "2.txt")}).status, 0);
+    ASSERT_EQ(Run({"encrypt", Arg(dir_ / "1.txt"), Arg(dir_ / "2.txt")}).status, 0);
     WriteBytes(dir_ / "damaged.qivg", RandomBytes(2, 1));  // shorter than any .qivg file
     fs::remove(dir_ / "1.txt");
     fs::remove(dir_ / "2.txt");
 
-    const CliRun run = Run({"decrypt", S(dir_ / "1.txt.qivg"), S(dir_ / "missing.qivg"),
-                            S(dir_ / "damaged.qivg"), S(dir_ / "2.txt.qivg")});
+    const CliRun run = Run({"decrypt", Arg(dir_ / "1.txt.qivg"), Arg(dir_ / "missing.qivg"),
+                            Arg(dir_ / "damaged.qivg"), Arg(dir_ / "2.txt.qivg")});
     EXPECT_EQ(run.status, 1) << "the first failure's status";
     EXPECT_EQ(ReadBytes(dir_ / "1.txt"), "1.txt");
     EXPECT_EQ(ReadBytes(dir_ / "2.txt"), "2.txt");
-    EXPECT_EQ(run.err, "qivg: " + S(dir_ / "missing.qivg") + ": ファイルが見つかりません\n" + "qivg: " +
-                           S(dir_ / "damaged.qivg") + ": ファイルが短すぎるため復号できませんでした\n" +
+    EXPECT_EQ(run.err, "qivg: " + Arg(dir_ / "missing.qivg") + ": ファイルが見つかりません\n" + "qivg: " +
+                           Arg(dir_ / "damaged.qivg") + ": ファイルが短すぎるため復号できませんでした\n" +
                            "qivg: 4 件中 2 件成功、2 件失敗\n");
 
     fs::remove(dir_ / "1.txt");
     const CliRun reversed =
-        Run({"decrypt", S(dir_ / "damaged.qivg"), S(dir_ / "missing.qivg"), S(dir_ / "1.txt.qivg")});
+        Run({"decrypt", Arg(dir_ / "damaged.qivg"), Arg(dir_ / "missing.qivg"), Arg(dir_ / "1.txt.qivg")});
     EXPECT_EQ(reversed.status, 4);
     EXPECT_TRUE(fs::exists(dir_ / "1.txt"));
 }
 
 TEST_F(Batch, QuietLeavesOutTheSummaryButNotTheErrors) {
     WriteBytes(dir_ / "1.txt", "1");
-    const CliRun run = Run({"encrypt", "-q", S(dir_ / "1.txt"), S(dir_ / "none")});
+    const CliRun run = Run({"encrypt", "-q", Arg(dir_ / "1.txt"), Arg(dir_ / "none")});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "qivg: " + S(dir_ / "none") + ": ファイルが見つかりません\n");
+    EXPECT_EQ(run.err, "qivg: " + Arg(dir_ / "none") + ": ファイルが見つかりません\n");
 }
 
 TEST_F(Batch, RecursiveEncryptTakesEveryFileButQivgOnes) {
@@ -66,14 +66,14 @@ TEST_F(Batch, RecursiveEncryptTakesEveryFileButQivgOnes) {
                                                              "sub/c.txt.qivg", "sub/notes.bin", "sub/deeper",
                                                              "sub/deeper/d.txt", "sub/deeper/d.txt.qivg"}));
     // A second run meets only outputs that exist: refused, nothing written, no .qivg.qivg.
-    const CliRun again = Run({"encrypt", "-r", S(dir_ / "tree" / "sub" / "deeper")});
+    const CliRun again = Run({"encrypt", "-r", Arg(dir_ / "tree" / "sub" / "deeper")});
     EXPECT_EQ(again.status, 1);
     EXPECT_FALSE(fs::exists(dir_ / "tree" / "sub" / "deeper" / "d.txt.qivg.qivg"));
 }
 
 TEST_F(Batch, RecursiveDecryptKeepsTheTreeUnderOutputDir) {
     MakeEncryptedTree();
-    const CliRun run = Run({"decrypt", "-r", "-d", S(dir_ / "out"), S(dir_ / "tree")});
+    const CliRun run = Run({"decrypt", "-r", "-d", Arg(dir_ / "out"), Arg(dir_ / "tree")});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(NamesIn(dir_ / "out"),
               (std::set<std::string>{"a.txt", "sub", "sub/c.txt", "sub/deeper", "sub/deeper/d.txt"}));
@@ -84,11 +84,12 @@ TEST_F(Batch, RecursiveDecryptKeepsTheTreeUnderOutputDir) {
 TEST_F(Batch, RecursiveTestAndAFileNamedOutright) {
     MakeEncryptedTree();
     fs::copy_file(dir_ / "tree" / "a.txt.qivg", dir_ / "copy.dat");
-    const CliRun run = Run({"test", "-r", S(dir_ / "tree" / "sub"), S(dir_ / "copy.dat")});
+    const CliRun run = Run({"test", "-r", Arg(dir_ / "tree" / "sub"), Arg(dir_ / "copy.dat")});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, S(dir_ / "tree" / "sub" / "c.txt.qivg") + ": OK (c.txt, 20 バイト)\n" +
-                           S(dir_ / "tree" / "sub" / "deeper" / "d.txt.qivg") + ": OK (d.txt, 27 バイト)\n" +
-                           S(dir_ / "copy.dat") + ": OK (a.txt, 16 バイト)\n");
+    EXPECT_EQ(run.out, Arg(dir_ / "tree" / "sub" / "c.txt.qivg") + ": OK (c.txt, 20 バイト)\n" +
+                           Arg(dir_ / "tree" / "sub" / "deeper" / "d.txt.qivg") +
+                           ": OK (d.txt, 27 バイト)\n" + Arg(dir_ / "copy.dat") +
+                           ": OK (a.txt, 16 バイト)\n");
 }
 
 // A walked folder comes in name order whatever order the file system lists it in: each
@@ -109,20 +110,20 @@ TEST_F(Batch, RecursiveRunsGoInNameOrder) {
     for (const auto& entry : fs::directory_iterator(dir_ / "tree")) listed.push_back(entry.path().filename());
     ASSERT_FALSE(std::is_sorted(listed.begin(), listed.end())) << "the listing shows nothing";
 
-    const CliRun run = Run({"test", "-r", S(dir_ / "tree")});
+    const CliRun run = Run({"test", "-r", Arg(dir_ / "tree")});
     EXPECT_EQ(run.status, 0) << run.err;
     std::string expected;
     for (char c = 'a'; c <= 't'; ++c)
-        expected += S(dir_ / "tree" / (std::string(1, c) + ".qivg")) + ": OK (p, 1 バイト)\n";
+        expected += Arg(dir_ / "tree" / (std::string(1, c) + ".qivg")) + ": OK (p, 1 バイト)\n";
     for (const char* folder : {"a", "c", "m", "x"})
-        expected += S(dir_ / "tree" / folder / "f.qivg") + ": OK (p, 1 バイト)\n";
+        expected += Arg(dir_ / "tree" / folder / "f.qivg") + ": OK (p, 1 バイト)\n";
     EXPECT_EQ(run.out, expected);
 }
 
 TEST_F(Batch, EmptyFolderIsNothingToDo) {
     fs::create_directories(dir_ / "empty");
     cli_.withTerminal = true;
-    const CliRun run = cli_.Run({"decrypt", "-r", S(dir_ / "empty")});
+    const CliRun run = cli_.Run({"decrypt", "-r", Arg(dir_ / "empty")});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "");
     EXPECT_TRUE(cli_.terminal.prompts.empty());
@@ -132,16 +133,16 @@ TEST_F(Batch, SymbolicLinksInATreeAreSkipped) {
     MakeEncryptedTree();
     fs::create_directory_symlink(dir_ / "tree" / "sub", dir_ / "tree" / "loop");
     fs::create_symlink(dir_ / "tree" / "a.txt.qivg", dir_ / "tree" / "link.qivg");
-    const CliRun run = Run({"test", "-q", "-r", S(dir_ / "tree")});
+    const CliRun run = Run({"test", "-q", "-r", Arg(dir_ / "tree")});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(Run({"test", "-r", S(dir_ / "tree")}).out.find("link.qivg"), std::string::npos);
-    EXPECT_EQ(Run({"test", "-r", S(dir_ / "tree")}).out.find("loop"), std::string::npos);
+    EXPECT_EQ(Run({"test", "-r", Arg(dir_ / "tree")}).out.find("link.qivg"), std::string::npos);
+    EXPECT_EQ(Run({"test", "-r", Arg(dir_ / "tree")}).out.find("loop"), std::string::npos);
 }
 
 TEST_F(Batch, InterruptedRunStartsNoFurtherFile) {
     for (const char* name : {"1.txt", "2.txt"}) WriteBytes(dir_ / name, name);
     cli_.cancel.store(true);  // as if Ctrl-C came while the password was read
-    const CliRun run = Run({"encrypt", S(dir_ / "1.txt"), S(dir_ / "2.txt")});
+    const CliRun run = Run({"encrypt", Arg(dir_ / "1.txt"), Arg(dir_ / "2.txt")});
     EXPECT_EQ(run.status, 130);
     EXPECT_EQ(run.err, "qivg: 処理を中止しました\n");
     EXPECT_FALSE(fs::exists(dir_ / "1.txt.qivg"));
@@ -168,12 +169,12 @@ TEST_F(Batch, InterruptedFileEndsWithStatus130AndOneLine) {
     WriteBytes(dir_ / "x.bmp", std::string(200, 'b'));
     WriteBytes(dir_ / "second.txt", "never started");
     const std::vector<std::string> runs[] = {
-        {"encrypt", S(dir_ / "a.txt"), S(dir_ / "second.txt")},
-        {"decrypt", S(dir_ / "a.qivg"), S(dir_ / "second.txt")},
-        {"decrypt", "-o", "-", S(dir_ / "a.qivg")},
-        {"test", S(dir_ / "a.qivg"), S(dir_ / "second.txt")},
-        {"wrap", S(dir_ / "a.txt"), S(dir_ / "second.txt")},
-        {"extract", S(dir_ / "x.bmp"), S(dir_ / "second.txt")},
+        {"encrypt", Arg(dir_ / "a.txt"), Arg(dir_ / "second.txt")},
+        {"decrypt", Arg(dir_ / "a.qivg"), Arg(dir_ / "second.txt")},
+        {"decrypt", "-o", "-", Arg(dir_ / "a.qivg")},
+        {"test", Arg(dir_ / "a.qivg"), Arg(dir_ / "second.txt")},
+        {"wrap", Arg(dir_ / "a.txt"), Arg(dir_ / "second.txt")},
+        {"extract", Arg(dir_ / "x.bmp"), Arg(dir_ / "second.txt")},
     };
     const auto before = dir_.Names();
     for (std::vector<std::string> args : runs) {

@@ -24,7 +24,7 @@ TEST_F(Bmp, WrapNamesFromTheFilesNameAlone) {
     fs::create_directories(dir_ / "my.dir");
     for (const auto& [name, wrapped] : cases) {
         WriteBytes(dir_ / "my.dir" / name, name);
-        const CliRun run = cli_.Run({"wrap", S(dir_ / "my.dir" / name)});
+        const CliRun run = cli_.Run({"wrap", Arg(dir_ / "my.dir" / name)});
         EXPECT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(ReadBytes(dir_ / "my.dir" / wrapped), Header() + name) << "never in the parent folder";
     }
@@ -33,19 +33,19 @@ TEST_F(Bmp, WrapNamesFromTheFilesNameAlone) {
 
 TEST_F(Bmp, ExtractTakesEverythingAfterTheHeaderUnderExt) {
     WriteBytes(dir_ / "photo.jpg", "jpeg bytes");
-    ASSERT_EQ(cli_.Run({"wrap", S(dir_ / "photo.jpg")}).status, 0);
+    ASSERT_EQ(cli_.Run({"wrap", Arg(dir_ / "photo.jpg")}).status, 0);
     fs::remove(dir_ / "photo.jpg");
-    ASSERT_EQ(cli_.Run({"extract", "--ext", "jpg", S(dir_ / "photo.bmp")}).status, 0);
+    ASSERT_EQ(cli_.Run({"extract", "--ext", "jpg", Arg(dir_ / "photo.bmp")}).status, 0);
     EXPECT_EQ(ReadBytes(dir_ / "photo.jpg"), "jpeg bytes");
 
-    const CliRun byDefault = cli_.Run({"extract", "-d", S(dir_ / "out"), S(dir_ / "photo.bmp")});
+    const CliRun byDefault = cli_.Run({"extract", "-d", Arg(dir_ / "out"), Arg(dir_ / "photo.bmp")});
     EXPECT_EQ(byDefault.status, 0) << byDefault.err;
     EXPECT_EQ(ReadBytes(dir_ / "out" / "photo.qivg"), "jpeg bytes");
 }
 
 TEST_F(Bmp, ExtensionWithALeadingDotGetsOneDot) {
     WriteBytes(dir_ / "w.bmp", Header() + "jpeg bytes");
-    const CliRun run = cli_.Run({"extract", "--ext", ".jpg", S(dir_ / "w.bmp")});
+    const CliRun run = cli_.Run({"extract", "--ext", ".jpg", Arg(dir_ / "w.bmp")});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(dir_.Names(), (std::set<std::string>{"w.bmp", "w.jpg"}));
     EXPECT_EQ(ReadBytes(dir_ / "w.jpg"), "jpeg bytes");
@@ -53,14 +53,14 @@ TEST_F(Bmp, ExtensionWithALeadingDotGetsOneDot) {
 
 TEST_F(Bmp, OutputOptionAndForce) {
     WriteBytes(dir_ / "a", "a");
-    ASSERT_EQ(cli_.Run({"wrap", "-o", S(dir_ / "picture"), S(dir_ / "a")}).status, 0);
+    ASSERT_EQ(cli_.Run({"wrap", "-o", Arg(dir_ / "picture"), Arg(dir_ / "a")}).status, 0);
     EXPECT_EQ(ReadBytes(dir_ / "picture"), Header() + "a");
     WriteBytes(dir_ / "a.qivg", "old");
-    EXPECT_EQ(cli_.Run({"extract", S(dir_ / "picture")}).status, 0) << "picture. + qivg";
+    EXPECT_EQ(cli_.Run({"extract", Arg(dir_ / "picture")}).status, 0) << "picture. + qivg";
     EXPECT_EQ(ReadBytes(dir_ / "picture.qivg"), "a");
-    EXPECT_EQ(cli_.Run({"extract", "-o", S(dir_ / "a.qivg"), S(dir_ / "picture")}).status, 1);
+    EXPECT_EQ(cli_.Run({"extract", "-o", Arg(dir_ / "a.qivg"), Arg(dir_ / "picture")}).status, 1);
     EXPECT_EQ(ReadBytes(dir_ / "a.qivg"), "old");
-    EXPECT_EQ(cli_.Run({"extract", "-f", "-o", S(dir_ / "a.qivg"), S(dir_ / "picture")}).status, 0);
+    EXPECT_EQ(cli_.Run({"extract", "-f", "-o", Arg(dir_ / "a.qivg"), Arg(dir_ / "picture")}).status, 0);
     EXPECT_EQ(ReadBytes(dir_ / "a.qivg"), "a");
 }
 
@@ -70,7 +70,7 @@ TEST_F(Bmp, ForceIsSuggestedOnlyWhereItHelps) {
     WriteBytes(dir_ / "file", "old");
     fs::create_symlink(dir_ / "file", dir_ / "link");
     fs::create_directory(dir_ / "folder");
-    ASSERT_EQ(::mkfifo(S(dir_ / "fifo").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo(Arg(dir_ / "fifo").c_str(), 0600), 0);
     const std::string hint = " (-f で置き換えます)";
     const std::pair<const char*, std::string> cases[] = {
         {"file", ToUtf8(kDestinationExists) + hint},
@@ -79,9 +79,9 @@ TEST_F(Bmp, ForceIsSuggestedOnlyWhereItHelps) {
         {"fifo", ToUtf8(kDestinationNotFile)},
     };
     for (const auto& [name, message] : cases) {
-        const CliRun run = cli_.Run({"wrap", "-o", S(dir_ / name), S(dir_ / "a")});
+        const CliRun run = cli_.Run({"wrap", "-o", Arg(dir_ / name), Arg(dir_ / "a")});
         EXPECT_EQ(run.status, 1);
-        EXPECT_EQ(run.err, "qivg: " + S(dir_ / name) + ": " + message + "\n");
+        EXPECT_EQ(run.err, "qivg: " + Arg(dir_ / name) + ": " + message + "\n");
     }
     EXPECT_EQ(ReadBytes(dir_ / "file"), "old");
     EXPECT_TRUE(fs::is_empty(dir_ / "folder"));
@@ -89,9 +89,9 @@ TEST_F(Bmp, ForceIsSuggestedOnlyWhereItHelps) {
 
 TEST_F(Bmp, ShortFileIsDamagedAndWritesNothing) {
     WriteBytes(dir_ / "short.bmp", std::string(117, 'x'));
-    const CliRun run = cli_.Run({"extract", S(dir_ / "short.bmp")});
+    const CliRun run = cli_.Run({"extract", Arg(dir_ / "short.bmp")});
     EXPECT_EQ(run.status, 4);
-    EXPECT_EQ(run.err, "qivg: " + S(dir_ / "short.bmp") +
+    EXPECT_EQ(run.err, "qivg: " + Arg(dir_ / "short.bmp") +
                            ": ファイルが118バイトより短いため、データを取り出せませんでした\n");
     EXPECT_EQ(dir_.Names(), std::set<std::string>{"short.bmp"});
 }
@@ -100,10 +100,10 @@ TEST_F(Bmp, RecursiveWrapSkipsBitmapsAndExtractTakesOnlyThem) {
     fs::create_directories(dir_ / "t" / "sub");
     WriteBytes(dir_ / "t" / "sub" / "x.txt", "x");
     WriteBytes(dir_ / "t" / "y.bmp", Header() + "y");
-    ASSERT_EQ(cli_.Run({"wrap", "-r", "-d", S(dir_ / "w"), S(dir_ / "t")}).status, 0);
+    ASSERT_EQ(cli_.Run({"wrap", "-r", "-d", Arg(dir_ / "w"), Arg(dir_ / "t")}).status, 0);
     EXPECT_EQ(NamesIn(dir_ / "w"), (std::set<std::string>{"sub", "sub/x.bmp"}));
 
-    ASSERT_EQ(cli_.Run({"extract", "-r", "--ext", "out", S(dir_ / "t")}).status, 0);
+    ASSERT_EQ(cli_.Run({"extract", "-r", "--ext", "out", Arg(dir_ / "t")}).status, 0);
     EXPECT_EQ(NamesIn(dir_ / "t"), (std::set<std::string>{"sub", "sub/x.txt", "y.bmp", "y.out"}));
     EXPECT_EQ(ReadBytes(dir_ / "t" / "y.out"), "y");
 }

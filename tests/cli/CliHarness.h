@@ -65,7 +65,7 @@ protected:
     void EncryptWithEngine(const fs::path& source, const fs::path& destination,
                            const std::u16string& password, const std::u16string& storedName, int inKey = 0,
                            int rounds = 1);
-    std::string S(const fs::path& path) const { return path.string(); }
+    std::string Arg(const fs::path& path) const { return path.string(); }
 
     ScratchFolder dir_;
     Cli cli_;

@@ -29,7 +29,7 @@ TEST_P(UsageError, EndsWithStatusTwoAndWritesNothing) {
     const std::set<std::string> scratchNames = {"a", "b", "out", "dir"};
     std::vector<std::string> args;
     for (const std::string& arg : GetParam().args) {
-        args.push_back(arg == "PW" ? pw : scratchNames.count(arg) ? S(dir_ / arg) : arg);
+        args.push_back(arg == "PW" ? pw : scratchNames.count(arg) ? Arg(dir_ / arg) : arg);
     }
     const auto before = dir_.Names();
     const CliRun run = cli_.Run(args);

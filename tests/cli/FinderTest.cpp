@@ -21,11 +21,11 @@ protected:
     }
     CliRun Run(const std::string& password, std::vector<std::string> args) {
         args.insert(args.begin() + 1, {"--password-file", PasswordFile(password)});
-        args.push_back(S(dir_ / "a.txt.qivg"));
+        args.push_back(Arg(dir_ / "a.txt.qivg"));
         return cli_.Run(args);
     }
     std::string Message(const std::string& text) const {
-        return "qivg: " + S(dir_ / "a.txt.qivg") + ": " + text + "\n";
+        return "qivg: " + Arg(dir_ / "a.txt.qivg") + ": " + text + "\n";
     }
 };
 
@@ -76,13 +76,13 @@ TEST_F(CliTest, TheEndOfThePasswordFindsNothing) {
     ASSERT_TRUE(opens) << "these round keys show nothing";
     const std::string pw = PasswordFile("ecret1");
     const auto before = dir_.Names();
-    const std::string mismatch = "qivg: " + S(dir_ / "s.qivg") + ": パスワードが一致しません\n";
+    const std::string mismatch = "qivg: " + Arg(dir_ / "s.qivg") + ": パスワードが一致しません\n";
 
     const CliRun searched =
-        cli_.Run({"decrypt", "--find-settings", "--password-file", pw, S(dir_ / "s.qivg")});
+        cli_.Run({"decrypt", "--find-settings", "--password-file", pw, Arg(dir_ / "s.qivg")});
     EXPECT_EQ(searched.status, 3);
     EXPECT_EQ(searched.err, mismatch);
-    const CliRun plain = cli_.Run({"decrypt", "--password-file", pw, S(dir_ / "s.qivg")});
+    const CliRun plain = cli_.Run({"decrypt", "--password-file", pw, Arg(dir_ / "s.qivg")});
     EXPECT_EQ(plain.status, 3);
     EXPECT_EQ(plain.err, mismatch) << "no numbers named";
     EXPECT_EQ(dir_.Names(), before);
@@ -113,10 +113,10 @@ TEST_F(CliTest, AFileThatIsNoQivgFileSaysSo) {
         for (std::vector<std::string> args : commands) {
             SCOPED_TRACE(name + " " + args.back());
             const auto before = dir_.Names();
-            args.insert(args.end(), {"--password-file", pw, S(dir_ / name)});
+            args.insert(args.end(), {"--password-file", pw, Arg(dir_ / name)});
             const CliRun run = cli_.Run(args);
             EXPECT_EQ(run.status, 4);
-            EXPECT_EQ(run.err, "qivg: " + S(dir_ / name) + ": " + notQivg + hint + "\n");
+            EXPECT_EQ(run.err, "qivg: " + Arg(dir_ / name) + ": " + notQivg + hint + "\n");
             EXPECT_EQ(run.out, "");
             EXPECT_EQ(dir_.Names(), before);
         }
@@ -125,9 +125,9 @@ TEST_F(CliTest, AFileThatIsNoQivgFileSaysSo) {
 
 TEST_F(Finder, MissingFileIsReportedAsMissing) {
     const CliRun run =
-        cli_.Run({"decrypt", "--find-settings", "--password-file", PasswordFile("pw"), S(dir_ / "none")});
+        cli_.Run({"decrypt", "--find-settings", "--password-file", PasswordFile("pw"), Arg(dir_ / "none")});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "qivg: " + S(dir_ / "none") + ": ファイルが見つかりません\n");
+    EXPECT_EQ(run.err, "qivg: " + Arg(dir_ / "none") + ": ファイルが見つかりません\n");
 }
 
 }  // namespace

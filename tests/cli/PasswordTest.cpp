@@ -26,8 +26,8 @@ protected:
     PasswordInput() { WriteBytes(dir_ / "a.txt", "secret content"); }
     // encrypt a.txt, then decrypt it under the password from `passwordFile`.
     CliRun Decrypt(const std::string& passwordFile) {
-        return cli_.Run(
-            {"decrypt", "-o", S(dir_ / "out.txt"), "--password-file", passwordFile, S(dir_ / "a.txt.qivg")});
+        return cli_.Run({"decrypt", "-o", Arg(dir_ / "out.txt"), "--password-file", passwordFile,
+                         Arg(dir_ / "a.txt.qivg")});
     }
 };
 
@@ -55,7 +55,7 @@ TEST_F(PasswordInput, DashOnATerminalIsAskedWithoutEcho) {
     cli_.withTerminal = true;
     cli_.terminal.answers = {"pw", "pw"};
     cli_.stdinBytes = "typed with echo\n";
-    EXPECT_EQ(cli_.Run({"encrypt", "--password-file", "-", S(dir_ / "a.txt")}).status, 0);
+    EXPECT_EQ(cli_.Run({"encrypt", "--password-file", "-", Arg(dir_ / "a.txt")}).status, 0);
     EXPECT_EQ(cli_.terminal.prompts.size(), 2u);
     EXPECT_EQ(Decrypt(PasswordFile("pw")).status, 0);
 }
@@ -63,19 +63,19 @@ TEST_F(PasswordInput, DashOnATerminalIsAskedWithoutEcho) {
 TEST_F(PasswordInput, TerminalIsAskedTwiceWhenEncrypting) {
     cli_.withTerminal = true;
     cli_.terminal.answers = {"pw", "pw"};
-    const CliRun run = cli_.Run({"encrypt", S(dir_ / "a.txt")});
+    const CliRun run = cli_.Run({"encrypt", Arg(dir_ / "a.txt")});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(cli_.terminal.prompts, (std::vector<std::string>{"パスワード: ", "パスワード(確認): "}));
 
     cli_.terminal.answers = {"pw"};
-    EXPECT_EQ(cli_.Run({"decrypt", "-o", S(dir_ / "out.txt"), S(dir_ / "a.txt.qivg")}).status, 0);
+    EXPECT_EQ(cli_.Run({"decrypt", "-o", Arg(dir_ / "out.txt"), Arg(dir_ / "a.txt.qivg")}).status, 0);
     EXPECT_EQ(cli_.terminal.prompts.size(), 3u) << "asked once when decrypting";
     EXPECT_EQ(ReadBytes(dir_ / "out.txt"), "secret content");
 }
 
 TEST_F(PasswordInput, PasswordFileWinsOverTheTerminal) {
     cli_.withTerminal = true;
-    EXPECT_EQ(cli_.Run({"encrypt", "--password-file", PasswordFile("pw"), S(dir_ / "a.txt")}).status, 0);
+    EXPECT_EQ(cli_.Run({"encrypt", "--password-file", PasswordFile("pw"), Arg(dir_ / "a.txt")}).status, 0);
     EXPECT_TRUE(cli_.terminal.prompts.empty());
 }
 
@@ -98,7 +98,7 @@ TEST_P(RefusedPassword, BeforeAnythingIsWritten) {
     const RefusedCase& c = GetParam();
     cli_.withTerminal = c.terminal;
     cli_.terminal.answers.assign(c.answers.begin(), c.answers.end());
-    std::vector<std::string> args = {"encrypt", S(dir_ / "a.txt")};
+    std::vector<std::string> args = {"encrypt", Arg(dir_ / "a.txt")};
     if (c.passwordFileLine) {
         args.push_back("--password-file");
         args.push_back(PasswordFile(c.passwordFileLine));
@@ -158,7 +158,7 @@ TEST_F(PasswordInput, LongestPasswordIsTheLimit) {
         for (const char* command : {"encrypt", "decrypt", "test"}) {
             SCOPED_TRACE(std::string(command) + " " + std::to_string(line.size()));
             const auto before = dir_.Names();
-            const CliRun run = cli_.Run({command, "--password-file", file, S(dir_ / "a.txt.qivg")});
+            const CliRun run = cli_.Run({command, "--password-file", file, Arg(dir_ / "a.txt.qivg")});
             EXPECT_EQ(run.status, 2);
             EXPECT_EQ(run.err, tooLong);
             EXPECT_EQ(dir_.Names(), before);
@@ -170,13 +170,13 @@ TEST_F(PasswordInput, LongestPasswordIsTheLimit) {
 // that, however long the rest.
 TEST_F(PasswordInput, HugeOneLineFileIsTooLong) {
     const CliRun run = cli_.Run(
-        {"test", "--password-file", PasswordFile(std::string(10 << 20, 'x'), ""), S(dir_ / "a.txt")});
+        {"test", "--password-file", PasswordFile(std::string(10 << 20, 'x'), ""), Arg(dir_ / "a.txt")});
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.err, "qivg: " + ToUtf8(kPasswordTooLong) + "\n");
 }
 
 TEST_F(PasswordInput, MissingPasswordFileIsAFailure) {
-    const CliRun run = cli_.Run({"encrypt", "--password-file", S(dir_ / "none"), S(dir_ / "a.txt")});
+    const CliRun run = cli_.Run({"encrypt", "--password-file", Arg(dir_ / "none"), Arg(dir_ / "a.txt")});
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("ファイルまたはフォルダが見つかりません"), std::string::npos) << run.err;
     EXPECT_FALSE(fs::exists(dir_ / "a.txt.qivg"));
@@ -186,7 +186,7 @@ TEST_F(PasswordInput, CtrlCAtThePromptEndsWithStatus130) {
     cli_.withTerminal = true;
     cli_.terminal.answers = {std::nullopt};
     cli_.terminal.onRead = [this] { cli_.cancel.store(true); };
-    const CliRun run = cli_.Run({"encrypt", S(dir_ / "a.txt")});
+    const CliRun run = cli_.Run({"encrypt", Arg(dir_ / "a.txt")});
     EXPECT_EQ(run.status, 130);
     EXPECT_NE(run.err.find("処理を中止しました"), std::string::npos) << run.err;
     EXPECT_FALSE(fs::exists(dir_ / "a.txt.qivg"));

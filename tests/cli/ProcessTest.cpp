@@ -29,18 +29,18 @@ TEST_F(Process, ExitStatuses) {
         int status;
     };
     const Case cases[] = {
-        {{"test", "--password-file", pw_, S(dir_ / "a.qivg")}, 0},
-        {{"test", "--password-file", pw_, S(dir_ / "none.qivg")}, 1},
-        {{"test", "--password-file", pw_, "-k", "11", S(dir_ / "a.qivg")}, 2},
-        {{"test", "--password-file", pw_, "-k", "1", S(dir_ / "a.qivg")}, 3},
-        {{"test", "--password-file", pw_, "-n", "30", S(dir_ / "a.txt")}, 4},
-        {{"decrypt", "--password-file", "-", "-o", "-", S(dir_ / "a.qivg")}, 0},
+        {{"test", "--password-file", pw_, Arg(dir_ / "a.qivg")}, 0},
+        {{"test", "--password-file", pw_, Arg(dir_ / "none.qivg")}, 1},
+        {{"test", "--password-file", pw_, "-k", "11", Arg(dir_ / "a.qivg")}, 2},
+        {{"test", "--password-file", pw_, "-k", "1", Arg(dir_ / "a.qivg")}, 3},
+        {{"test", "--password-file", pw_, "-n", "30", Arg(dir_ / "a.txt")}, 4},
+        {{"decrypt", "--password-file", "-", "-o", "-", Arg(dir_ / "a.qivg")}, 0},
     };
     for (const Case& c : cases) {
         const ProcessRun run = RunProcess(c.args, "pw\n");
         EXPECT_EQ(run.status, c.status) << c.args.front() << " " << c.args.back() << "\n" << run.err;
     }
-    EXPECT_EQ(RunProcess({"decrypt", "--password-file", "-", "-o", "-", S(dir_ / "a.qivg")}, "pw\r\n").out,
+    EXPECT_EQ(RunProcess({"decrypt", "--password-file", "-", "-o", "-", Arg(dir_ / "a.qivg")}, "pw\r\n").out,
               "content");
 }
 
@@ -53,14 +53,14 @@ TEST_F(Process, StandardInputOnAPipeIsNoFile) {
 }
 
 TEST_F(Process, NoTerminalAndNoPasswordFileIsAUsageError) {
-    const ProcessRun run = RunProcess({"encrypt", S(dir_ / "a.txt")});
+    const ProcessRun run = RunProcess({"encrypt", Arg(dir_ / "a.txt")});
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find("--password-file"), std::string::npos) << run.err;
     EXPECT_FALSE(fs::exists(dir_ / "a.txt.qivg"));
 }
 
 TEST_F(Process, PasswordIsAskedOnTheTerminalWithoutEcho) {
-    PtyProcess child({"encrypt", S(dir_ / "a.txt")});
+    PtyProcess child({"encrypt", Arg(dir_ / "a.txt")});
     ASSERT_TRUE(child.WaitFor("パスワード: ")) << child.Screen();
     child.Type("hidden1\n");
     ASSERT_TRUE(child.WaitFor("パスワード(確認): ")) << child.Screen();
@@ -68,11 +68,11 @@ TEST_F(Process, PasswordIsAskedOnTheTerminalWithoutEcho) {
     EXPECT_EQ(child.Wait(), 0) << child.Screen();
     EXPECT_EQ(child.Screen().find("hidden1"), std::string::npos) << child.Screen();
     EXPECT_TRUE(child.Settings().c_lflag & ECHO) << "echo is back";
-    EXPECT_EQ(RunProcess({"test", "--password-file", "-", S(dir_ / "a.txt.qivg")}, "hidden1").status, 0);
+    EXPECT_EQ(RunProcess({"test", "--password-file", "-", Arg(dir_ / "a.txt.qivg")}, "hidden1").status, 0);
 }
 
 TEST_F(Process, MismatchedConfirmationIsAUsageError) {
-    PtyProcess child({"encrypt", S(dir_ / "a.txt")});
+    PtyProcess child({"encrypt", Arg(dir_ / "a.txt")});
     ASSERT_TRUE(child.WaitFor("パスワード: "));
     child.Type("one\n");
     ASSERT_TRUE(child.WaitFor("パスワード(確認): "));
@@ -84,7 +84,7 @@ TEST_F(Process, MismatchedConfirmationIsAUsageError) {
 
 TEST_F(Process, CtrlCAtThePromptRestoresTheTerminal) {
     const auto before = dir_.Names();
-    PtyProcess child({"decrypt", S(dir_ / "a.qivg")});
+    PtyProcess child({"decrypt", Arg(dir_ / "a.qivg")});
     ASSERT_TRUE(child.WaitFor("パスワード: "));
     EXPECT_FALSE(child.Settings().c_lflag & ECHO) << "echo is off while the password is typed";
     child.Type("half");
@@ -102,7 +102,7 @@ TEST_P(InterruptedPasswordFile, EndsWithStatus130) {
     const fs::path fifo = dir_ / "pw.fifo";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const auto before = dir_.Names();
-    PtyProcess child({"decrypt", "--password-file", S(fifo), S(dir_ / "a.qivg")});
+    PtyProcess child({"decrypt", "--password-file", Arg(fifo), Arg(dir_ / "a.qivg")});
     // Our end opens once qivg has opened its own: then it is waiting for the password.
     int writer = -1;
     for (int tries = 0; writer < 0 && tries < 2000; ++tries) {
@@ -121,7 +121,7 @@ INSTANTIATE_TEST_SUITE_P(Signals, InterruptedPasswordFile, ::testing::Values(SIG
                          [](const auto& info) { return info.param == SIGINT ? "SIGINT" : "SIGTERM"; });
 
 TEST_F(Process, StandardOutputOnATerminalIsRefused) {
-    PtyProcess child({"decrypt", "--password-file", pw_, "-o", "-", S(dir_ / "a.qivg")});
+    PtyProcess child({"decrypt", "--password-file", pw_, "-o", "-", Arg(dir_ / "a.qivg")});
     EXPECT_EQ(child.Wait(), 2);
     EXPECT_NE(child.Screen().find("標準出力が端末"), std::string::npos) << child.Screen();
     EXPECT_EQ(child.Screen().find("content"), std::string::npos);
@@ -136,7 +136,7 @@ TEST_P(Interrupt, PartWayLeavesNoOutput) {
     const fs::path big = dir_ / "work" / "big.bin";
     WriteBytes(big, "");
     fs::resize_file(big, std::uintmax_t{256} << 20);  // sparse: no disk for the source
-    PtyProcess child({"encrypt", "--password-file", pw_, S(big)});
+    PtyProcess child({"encrypt", "--password-file", pw_, Arg(big)});
     ASSERT_TRUE(child.WaitFor("MB/s")) << child.Screen();
     child.Signal(GetParam());
     EXPECT_EQ(child.Wait(), 130) << child.Screen();

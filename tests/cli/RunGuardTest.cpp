@@ -39,7 +39,7 @@ protected:
         return {};
     }
     std::string Line(const fs::path& file, const std::string& message) const {
-        return "qivg: " + S(file) + ": " + message + "\n";
+        return "qivg: " + Arg(file) + ": " + message + "\n";
     }
 
     std::string pw_;
@@ -76,12 +76,12 @@ TEST_P(TwoForOne, SecondFailsAndTheFirstStays) {
     EncryptWithEngine(dir_ / "two" / "a.txt", dir_ / "arch" / "2.qivg", u"pw", u"same.txt");
     std::vector<std::string> args;
     for (const std::string& arg : c.args)
-        args.push_back(arg.starts_with("@") ? S(dir_ / arg.substr(1)) : arg);
+        args.push_back(arg.starts_with("@") ? Arg(dir_ / arg.substr(1)) : arg);
 
     const CliRun run = Run(args);
     EXPECT_EQ(run.status, 1);
     const fs::path output = dir_ / c.output;
-    EXPECT_EQ(run.err, Line(dir_ / c.second, cli::WrittenThisRunText(S(output))) +
+    EXPECT_EQ(run.err, Line(dir_ / c.second, cli::WrittenThisRunText(Arg(output))) +
                            "qivg: 2 件中 1 件成功、1 件失敗\n");
     EXPECT_EQ(Content(output, c.holds), c.content);
 }
@@ -128,13 +128,13 @@ TEST_F(RunGuard, AStoredNameNeverReplacesAnotherInput) {
     EncryptWithEngine(dir_ / "b.txt", dir_ / "d" / "b.qivg", u"pw", u"b.txt");
     const std::string b = ReadBytes(dir_ / "d" / "b.qivg");
     const std::string refused =
-        Line(dir_ / "d" / "a.qivg", cli::InputOfThisRunText(S(dir_ / "d" / "b.qivg")));
+        Line(dir_ / "d" / "a.qivg", cli::InputOfThisRunText(Arg(dir_ / "d" / "b.qivg")));
     for (const bool aFirst : {true, false}) {
         SCOPED_TRACE(aFirst ? "a first" : "b first");
         fs::remove(dir_ / "d" / "b.txt");
         const fs::path first = dir_ / "d" / (aFirst ? "a.qivg" : "b.qivg");
         const fs::path second = dir_ / "d" / (aFirst ? "b.qivg" : "a.qivg");
-        const CliRun run = Run({"decrypt", "-f", S(first), S(second)});
+        const CliRun run = Run({"decrypt", "-f", Arg(first), Arg(second)});
         EXPECT_EQ(run.status, 1);
         EXPECT_EQ(run.err, refused + "qivg: 2 件中 1 件成功、1 件失敗\n");
         EXPECT_EQ(ReadBytes(dir_ / "d" / "b.qivg"), b);
@@ -147,9 +147,9 @@ TEST_F(RunGuard, AnOutputThatIsAnotherInputByInodeIsRefused) {
     File("x.txt", "x");
     File("y.dat", "y");
     fs::create_hard_link(dir_ / "y.dat", dir_ / "x.bmp");
-    const CliRun run = Run({"wrap", "-f", S(dir_ / "x.txt"), S(dir_ / "y.dat")});
+    const CliRun run = Run({"wrap", "-f", Arg(dir_ / "x.txt"), Arg(dir_ / "y.dat")});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, Line(dir_ / "x.txt", cli::InputOfThisRunText(S(dir_ / "x.bmp"))) +
+    EXPECT_EQ(run.err, Line(dir_ / "x.txt", cli::InputOfThisRunText(Arg(dir_ / "x.bmp"))) +
                            "qivg: 2 件中 1 件成功、1 件失敗\n");
     EXPECT_EQ(ReadBytes(dir_ / "x.bmp"), "y") << "the input y.dat, read whole before anything";
     EXPECT_EQ(ReadBytes(dir_ / "y.bmp").substr(kBmpHeaderSize), "y");
@@ -178,7 +178,7 @@ TEST_P(OutputIsInput, IsRefusedEvenWithForce) {
     fs::create_hard_link(dir_ / "a.bmp", dir_ / "hard");
     std::vector<std::string> args;
     for (const std::string& arg : c.args)
-        args.push_back(arg.starts_with("@") ? S(dir_ / arg.substr(1)) : arg);
+        args.push_back(arg.starts_with("@") ? Arg(dir_ / arg.substr(1)) : arg);
     const std::string before = ReadBytes(dir_ / c.input);
     const auto names = dir_.Names();
 
@@ -206,9 +206,9 @@ TEST_F(RunGuard, StandardOutputIntoTheInputIsRefused) {
     File("f.txt", "plain text");
     EncryptWithEngine(dir_ / "f.txt", dir_ / "f.qivg", u"pw", u"f.txt");
     const std::string before = ReadBytes(dir_ / "f.qivg");
-    cli_.outFd = ::open(S(dir_ / "f.qivg").c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    cli_.outFd = ::open(Arg(dir_ / "f.qivg").c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
     ASSERT_GE(cli_.outFd, 0);
-    const CliRun run = Run({"decrypt", "-o", "-", S(dir_ / "f.qivg")});
+    const CliRun run = Run({"decrypt", "-o", "-", Arg(dir_ / "f.qivg")});
     ::close(cli_.outFd);
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, Line(dir_ / "f.qivg", ToUtf8(kOutputIsSource)));

@@ -29,7 +29,7 @@ TEST_P(CliVector, DecryptsAsRecorded) {
 
     const CliRun run =
         cli_.Run({"decrypt", "--password-file", PasswordFile(v.password), "-k", std::to_string(v.inKey), "-n",
-                  std::to_string(v.rounds), "-d", S(dir_ / "out"), S(file)});
+                  std::to_string(v.rounds), "-d", Arg(dir_ / "out"), Arg(file)});
     EXPECT_EQ(run.status, kStatusOf.at(reported)) << run.err;
     if (reported != "ok") {
         EXPECT_FALSE(fs::exists(dir_ / "out")) << "nothing written";

@@ -20,10 +20,10 @@ namespace {
 using namespace angoka::testing;
 
 // write(2) as the output options take it.
-using Writer = decltype(OutputOptions{}.writer);
+using Writer = decltype(WriteOptions{}.writer);
 
 using Run = std::function<Result(const fs::path& source, const fs::path& destination, const Progress&,
-                                 const OutputOptions&)>;
+                                 const WriteOptions&)>;
 
 struct Operation {
     const char* name;
@@ -44,12 +44,12 @@ const std::vector<RoundKey>& BenchKeys() {
 }
 
 Result Encrypt(const fs::path& source, const fs::path& destination, const Progress& progress,
-               const OutputOptions& output) {
+               const WriteOptions& output) {
     return EncryptFile({source, destination, u"pw", u"p.bin", -10, BenchKeys()}, progress, output);
 }
 
 Result Decrypt(const fs::path& source, const fs::path& destination, const Progress& progress,
-               const OutputOptions& output) {
+               const WriteOptions& output) {
     Progress stop;
     stop.cancel = progress.cancel;
     const OpenedQivg opened = OpenQivg({source, u"pw", -10, 2}, stop);
@@ -90,7 +90,7 @@ const std::vector<Operation>& Operations() {
              WriteBytes(folder / "in.jpg", plain);
              return folder / "in.jpg";
          },
-         [](const fs::path& s, const fs::path& d, const Progress& p, const OutputOptions& o) {
+         [](const fs::path& s, const fs::path& d, const Progress& p, const WriteOptions& o) {
              return WrapBmp(s, d, p, o);
          },
          [](const fs::path& output, const std::string& plain) {
@@ -101,7 +101,7 @@ const std::vector<Operation>& Operations() {
              WriteBytes(folder / "in.bmp", WithHeader(plain));
              return folder / "in.bmp";
          },
-         [](const fs::path& s, const fs::path& d, const Progress& p, const OutputOptions& o) {
+         [](const fs::path& s, const fs::path& d, const Progress& p, const WriteOptions& o) {
              return ExtractBmp(s, d, p, o);
          },
          [](const fs::path& output, const std::string& plain) { EXPECT_TRUE(ReadBytes(output) == plain); }},

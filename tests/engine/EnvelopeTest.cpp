@@ -10,10 +10,10 @@ namespace angoka {
 namespace {
 
 using test::TempFolder;
-using test::U;
+using test::Utf16;
 
 const std::u16string kMarker = u"CFEC2EC5CF3FADE6";
-const std::u16string kMismatch = U("パスワードが一致しません");
+const std::u16string kMismatch = Utf16("パスワードが一致しません");
 
 class EnvelopeRoad : public testing::Test {
 protected:
@@ -46,7 +46,7 @@ TEST_F(EnvelopeRoad, WorkedExampleGivesThe74DigitEnvelopeAndA41ByteFile) {
     TempFolder folder;
     test::WriteFile(folder / "a.txt", "ABC");
     cipher.InKey(-4);
-    std::u16string source = folder.Text("a.txt");
+    std::u16string source = folder.PathText("a.txt");
     std::u16string work = kMarker + cipher.OpenBin(source);
     EXPECT_EQ(work, kMarker + u"414243");
 
@@ -68,7 +68,7 @@ TEST_F(EnvelopeRoad, WorkedExampleGivesThe74DigitEnvelopeAndA41ByteFile) {
     EXPECT_EQ(cipher.Hukgs(afterTwo), envelope);
 
     encrypted = cipher.Angs(encrypted);
-    std::u16string destination = folder.Text("a.qivg");
+    std::u16string destination = folder.PathText("a.qivg");
     cipher.SaveBin(destination, encrypted);
     const std::string file = test::ReadFile(folder / "a.qivg");
     ASSERT_EQ(file.size(), 41u);
@@ -99,8 +99,9 @@ TEST_F(EnvelopeRoad, RoundTripGivesThePayloadAndTheStoredName) {
         {"empty name", u"pw", u"", kMarker, 10, kMarker, u""},
         {"empty payload", u"pw", u"n", u"", -10, u"", u"n"},
         {"line ends in the payload are joined", u"pw", u"n", u"AB\r\nCD\rEF\nGH", 3, u"ABCDEF\nGH", u"n"},
-        {"Japanese password and name", U("暗号"), U("例え.txt"), kMarker, -1, kMarker, U("例え.txt")},
-        {"name the narrow set cannot hold", u"pw", U("a한.txt"), u"AB", 7, u"AB", u"a?.txt"},
+        {"Japanese password and name", Utf16("暗号"), Utf16("例え.txt"), kMarker, -1, kMarker,
+         Utf16("例え.txt")},
+        {"name the narrow set cannot hold", u"pw", Utf16("a한.txt"), u"AB", 7, u"AB", u"a?.txt"},
         {"spaces kept", u" pw ", u" n ", u" x ", 1, u" x ", u" n "},
     };
     for (const auto& c : cases) {
@@ -122,8 +123,8 @@ TEST_F(EnvelopeRoad, ResultHasTwiceTheEnvelopeBytesPlusSixDigits) {
     const Case cases[] = {
         {u"p", u"", u"", 7},
         {u"pw", u"a.txt", u"AB", 15},
-        {U("暗号"), U("例え.txt"), kMarker, 4 + 8 + 16 + 6},  // two bytes per kanji or kana
-        {U("ｴﾗｰ"), u"x", u"", 3 + 1 + 6},                     // one byte per half-width kana
+        {Utf16("暗号"), Utf16("例え.txt"), kMarker, 4 + 8 + 16 + 6},  // two bytes per kanji or kana
+        {Utf16("ｴﾗｰ"), u"x", u"", 3 + 1 + 6},                         // one byte per half-width kana
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Wrap(c.pass, c.name, c.payload).size(), 2 * c.envelopeBytes + 6);
@@ -135,8 +136,12 @@ TEST_F(EnvelopeRoad, PasswordMismatchShowsItsMessageAndStillSetsTheName) {
         std::u16string stored, given;
     };
     const Case cases[] = {
-        {u"Secret", u"secret"}, {u"pw", u"PW"},     {u"pw", u""}, {u"pw", u"pw "},
-        {U("暗号"), U("暗合")}, {U("한"), U("한")},  // stored as "?": never matches itself
+        {u"Secret", u"secret"},
+        {u"pw", u"PW"},
+        {u"pw", u""},
+        {u"pw", u"pw "},
+        {Utf16("暗号"), Utf16("暗合")},
+        {Utf16("한"), Utf16("한")},  // stored as "?": never matches itself
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.given));
@@ -152,7 +157,7 @@ TEST_F(EnvelopeRoad, PasswordMismatchShowsItsMessageAndStillSetsTheName) {
 }
 
 TEST_F(EnvelopeRoad, UnmappablePasswordIsStoredAsQuestionMarks) {
-    const std::u16string encrypted = Wrap(U("pw한😀"), u"n", u"AB");
+    const std::u16string encrypted = Wrap(Utf16("pw한😀"), u"n", u"AB");
     EXPECT_EQ(Open(u"pw??", encrypted), u"AB");
     EXPECT_TRUE(services.messages.empty());
 }
@@ -234,7 +239,7 @@ TEST_F(EnvelopeRoad, NeverTouchesTheDisk) {
     TempFolder temp, work;
     test::WriteFile(temp / "zltbin.tmp", "someone else's");
     const test::WorkingFolder inside(work.path());
-    cipher.TempFilePath(temp.Text());
+    cipher.TempFilePath(temp.PathText());
     int checks = 0;
     services.onYield = [&] {
         ++checks;

@@ -15,7 +15,7 @@ namespace {
 
 using test::ReadFile;
 using test::TempFolder;
-using test::U;
+using test::Utf16;
 using test::WriteFile;
 
 class FileTransfer : public testing::Test {
@@ -37,11 +37,11 @@ protected:
 
 TEST_F(FileTransfer, ReadsFourBytesAsUpperCaseHexAndWritesEitherCaseBack) {
     WriteFile(folder / "four.bin", std::string("\x00\x0F\x10\xFF", 4));
-    EXPECT_EQ(Open(folder.Text("four.bin")), u"000F10FF");
+    EXPECT_EQ(Open(folder.PathText("four.bin")), u"000F10FF");
     EXPECT_EQ(services.yields, 1u);
 
     for (const std::u16string_view hex : {u"000F10FF", u"000f10ff", u"000F10fF"}) {
-        Save(folder.Text("out.bin"), std::u16string(hex));
+        Save(folder.PathText("out.bin"), std::u16string(hex));
         EXPECT_EQ(ReadFile(folder / "out.bin"), std::string("\x00\x0F\x10\xFF", 4));
     }
     EXPECT_TRUE(services.messages.empty());
@@ -53,20 +53,20 @@ TEST_F(FileTransfer, CopiesEveryByteValueLineEndsAndZeros) {
     bytes += std::string("\r\n\0\0\n\r\x1A\0", 8);
     WriteFile(folder / "source.bin", bytes);
 
-    const std::u16string hex = Open(folder.Text("source.bin"));
+    const std::u16string hex = Open(folder.PathText("source.bin"));
     EXPECT_EQ(hex.size(), 2 * bytes.size());
     EXPECT_EQ(hex.find_first_not_of(u"0123456789ABCDEF"), std::u16string::npos);
-    Save(folder.Text("copy.bin"), hex);
+    Save(folder.PathText("copy.bin"), hex);
     EXPECT_EQ(ReadFile(folder / "copy.bin"), bytes);
 }
 
 TEST_F(FileTransfer, ZeroBytesReadAsEmptyTextAndEmptyTextWritesZeroBytes) {
     WriteFile(folder / "empty.bin", "");
-    EXPECT_EQ(Open(folder.Text("empty.bin")), u"");
+    EXPECT_EQ(Open(folder.PathText("empty.bin")), u"");
 
     WriteFile(folder / "old.bin", "old content");
-    Save(folder.Text("old.bin"), u"");
-    Save(folder.Text("new.bin"), u"");
+    Save(folder.PathText("old.bin"), u"");
+    Save(folder.PathText("new.bin"), u"");
     EXPECT_EQ(std::filesystem::file_size(folder / "old.bin"), 0u);
     EXPECT_EQ(std::filesystem::file_size(folder / "new.bin"), 0u);
     EXPECT_TRUE(services.messages.empty());
@@ -74,16 +74,16 @@ TEST_F(FileTransfer, ZeroBytesReadAsEmptyTextAndEmptyTextWritesZeroBytes) {
 
 TEST_F(FileTransfer, NoFileAtThePathShowsNotFoundWithThePathAndGivesEmptyText) {
     std::filesystem::create_directory(folder / "sub");
-    const std::u16string paths[] = {folder.Text("missing.bin"), folder.Text("sub"), folder.Text("sub") + u"/",
-                                    folder.Text("missing/x.bin"), u""};
-    for (const std::u16string& title : {std::u16string(), U("題名")}) {
+    const std::u16string paths[] = {folder.PathText("missing.bin"), folder.PathText("sub"),
+                                    folder.PathText("sub") + u"/", folder.PathText("missing/x.bin"), u""};
+    for (const std::u16string& title : {std::u16string(), Utf16("題名")}) {
         cipher.TitleName(title);
         for (const auto& path : paths) {
             SCOPED_TRACE(testing::PrintToString(path));
             services.messages.clear();
             EXPECT_EQ(Open(path), u"");
             ASSERT_EQ(services.messages.size(), 1u);
-            EXPECT_EQ(services.messages[0].prompt, U("ファイルが見つかりません") + u"\r\n" + path);
+            EXPECT_EQ(services.messages[0].prompt, Utf16("ファイルが見つかりません") + u"\r\n" + path);
             EXPECT_EQ(services.messages[0].buttons, Buttons::OK);
             EXPECT_EQ(services.messages[0].title, title);  // given even when empty
         }
@@ -98,31 +98,31 @@ TEST_F(FileTransfer, HiddenAndReadOnlyFilesAreReadAndReplaced) {
         std::filesystem::permissions(folder / name, std::filesystem::perms::owner_read |
                                                         std::filesystem::perms::group_read |
                                                         std::filesystem::perms::others_read);
-        EXPECT_EQ(Open(folder.Text(name)), u"4142");
-        Save(folder.Text(name), u"43");
+        EXPECT_EQ(Open(folder.PathText(name)), u"4142");
+        Save(folder.PathText(name), u"43");
         EXPECT_EQ(ReadFile(folder / name), "C");
     }
 }
 
 TEST_F(FileTransfer, OverwritingALongerFileLeavesExactlyTheNewContent) {
     WriteFile(folder / "long.bin", std::string(100, 'x'));
-    Save(folder.Text("long.bin"), u"0D0A");
+    Save(folder.PathText("long.bin"), u"0D0A");
     EXPECT_EQ(ReadFile(folder / "long.bin"), "\r\n");
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"long.bin"});
 }
 
 TEST_F(FileTransfer, OddLengthShowsItsMessageAndWritesNothing) {
     WriteFile(folder / "keep.bin", "keep");
-    for (const std::u16string& title : {std::u16string(), U("暗号")}) {
+    for (const std::u16string& title : {std::u16string(), Utf16("暗号")}) {
         cipher.TitleName(title);
         for (const char* name : {"keep.bin", "new.bin"}) {
             SCOPED_TRACE(name);
             services.messages.clear();
-            Save(folder.Text(name), u"ABC");
+            Save(folder.PathText(name), u"ABC");
             ASSERT_EQ(services.messages.size(), 1u);
-            EXPECT_EQ(services.messages[0].prompt, U("ZLTﾊﾞｲﾅﾘｻｰﾊﾞｰ ｴﾗｰ"));
+            EXPECT_EQ(services.messages[0].prompt, Utf16("ZLTﾊﾞｲﾅﾘｻｰﾊﾞｰ ｴﾗｰ"));
             EXPECT_EQ(services.messages[0].buttons, Buttons::OK);
-            EXPECT_EQ(services.messages[0].title, title + U("-ｴﾗｰ"));
+            EXPECT_EQ(services.messages[0].title, title + Utf16("-ｴﾗｰ"));
         }
     }
     EXPECT_EQ(ReadFile(folder / "keep.bin"), "keep");
@@ -132,15 +132,15 @@ TEST_F(FileTransfer, OddLengthShowsItsMessageAndWritesNothing) {
 
 TEST_F(FileTransfer, NonHexPairIsAFailureOfItsOwnAndWritesNothing) {
     WriteFile(folder / "keep.bin", "keep");
-    const std::u16string texts[] = {u"0G", u"000G", u"00 1", u"-1", U("００")};
+    const std::u16string texts[] = {u"0G", u"000G", u"00 1", u"-1", Utf16("００")};
     for (const auto& text : texts) {
         for (const char* name : {"keep.bin", "new.bin"}) {
             SCOPED_TRACE(testing::PrintToString(text) + " into " + name);
-            EXPECT_THROW(Save(folder.Text(name), text), BadHexError);
+            EXPECT_THROW(Save(folder.PathText(name), text), BadHexError);
         }
     }
     try {
-        Save(folder.Text("keep.bin"), u"0011 2");
+        Save(folder.PathText("keep.bin"), u"0011 2");
         ADD_FAILURE() << "no BadHexError";
     } catch (const BadHexError& e) {
         EXPECT_EQ(e.pairIndex(), 2u);
@@ -161,11 +161,11 @@ TEST_F(FileTransfer, FailedWriteKeepsTheDestinationAndLeavesNoTemporaryFile) {
         std::u16string path;
     };
     const Case cases[] = {
-        {"destination is a folder", folder.Text("dir")},
-        {"destination is a folder, with separator", folder.Text("dir") + u"/"},
-        {"folder missing", folder.Text("missing/out.bin")},
-        {"file used as a folder", folder.Text("keep.bin/out.bin")},
-        {"path ends with a separator", folder.Text("new") + u"/"},
+        {"destination is a folder", folder.PathText("dir")},
+        {"destination is a folder, with separator", folder.PathText("dir") + u"/"},
+        {"folder missing", folder.PathText("missing/out.bin")},
+        {"file used as a folder", folder.PathText("keep.bin/out.bin")},
+        {"path ends with a separator", folder.PathText("new") + u"/"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -184,7 +184,7 @@ TEST_F(FileTransfer, FailedWriteKeepsTheDestinationAndLeavesNoTemporaryFile) {
 }
 
 TEST_F(FileTransfer, FailureNamesThePathAndTheSystemsReason) {
-    const std::u16string path = folder.Text("missing/out.bin");
+    const std::u16string path = folder.PathText("missing/out.bin");
     try {
         Save(path, u"00");
         ADD_FAILURE() << "no FileError";

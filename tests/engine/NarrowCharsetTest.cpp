@@ -7,7 +7,7 @@
 namespace angoka {
 namespace {
 
-using test::U;
+using test::Utf16;
 
 TEST(NarrowCharset, JapaneseRoundTrip) {
     struct Case {
@@ -23,19 +23,19 @@ TEST(NarrowCharset, JapaneseRoundTrip) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.utf8);
-        EXPECT_EQ(ToNarrow(U(c.utf8)), c.cp932);
-        EXPECT_EQ(FromNarrow(c.cp932), U(c.utf8));
+        EXPECT_EQ(ToNarrow(Utf16(c.utf8)), c.cp932);
+        EXPECT_EQ(FromNarrow(c.cp932), Utf16(c.utf8));
     }
-    const std::u16string longText = U("暗号化しましょ　ZLTﾊﾞｲﾅﾘｻｰﾊﾞｰ ｴﾗｰ／パスワードが一致しません");
+    const std::u16string longText = Utf16("暗号化しましょ　ZLTﾊﾞｲﾅﾘｻｰﾊﾞｰ ｴﾗｰ／パスワードが一致しません");
     EXPECT_EQ(FromNarrow(ToNarrow(longText)), longText);
 }
 
 TEST(NarrowCharset, UnmappableBecomesOneQuestionMarkEitherWay) {
     const std::pair<std::u16string, std::string> toNarrow[] = {
-        {U("a한b"), "a?b"},
-        {U("a😀b"), "a?b"},                            // one character, though two code units
+        {Utf16("a한b"), "a?b"},
+        {Utf16("a😀b"), "a?b"},                        // one character, though two code units
         {std::u16string{u'a', 0xD800, u'b'}, "a?b"},  // a lone surrogate
-        {U("é暗"), "?\x88\xC3"},
+        {Utf16("é暗"), "?\x88\xC3"},
     };
     for (const auto& [text, bytes] : toNarrow)
         EXPECT_EQ(ToNarrow(text), bytes) << testing::PrintToString(text);
@@ -80,7 +80,7 @@ TEST(NarrowCharset, WholeOnlyWhenNoByteWasReplaced) {
 
 // Pure ASCII takes a shortcut past the converter; both must give the same for every byte.
 TEST(NarrowCharset, AsciiShortcutAgreesWithTheConverter) {
-    const std::u16string a = U("あ");
+    const std::u16string a = Utf16("あ");
     const std::string aBytes = "\x82\xA0";
     for (int c = 0; c < 128; ++c) {
         const std::u16string one(1, static_cast<char16_t>(c));
@@ -124,13 +124,13 @@ TEST(NarrowCharset, CountingInPiecesAgreesWithConvertingAtOnce) {
 // Without the converter, text that needs it is an error of its own; ASCII still works.
 TEST(NarrowCharset, AMissingConverterIsACharsetErrorNotACrash) {
     SetNarrowCharsetForTesting("NO-SUCH-CHARSET");
-    EXPECT_THROW(ToNarrow(U("暗号")), CharsetError);
+    EXPECT_THROW(ToNarrow(Utf16("暗号")), CharsetError);
     EXPECT_THROW(FromNarrow("\x88\xC3"), CharsetError);
     EXPECT_THROW(NarrowUnitCounter{}, CharsetError);
     EXPECT_EQ(ToNarrow(u"ascii"), "ascii");
     EXPECT_EQ(FromNarrow("ascii"), u"ascii");
     SetNarrowCharsetForTesting(nullptr);
-    EXPECT_EQ(ToNarrow(U("暗号")), "\x88\xC3\x8D\x86");
+    EXPECT_EQ(ToNarrow(Utf16("暗号")), "\x88\xC3\x8D\x86");
 }
 
 }  // namespace

@@ -11,7 +11,7 @@ namespace angoka {
 namespace {
 
 using test::TempFolder;
-using test::U;
+using test::Utf16;
 
 TEST(Properties, NewObjectStartsEmpty) {
     FakeRunTime services;
@@ -29,7 +29,7 @@ TEST(Properties, LetStoresTheValueUnchanged) {
     FakeRunTime services;
     BinAngsDL cipher(services);
     // No trimming, no conversion: spaces, line ends and Japanese come back as given.
-    const std::u16string texts[] = {u"", u"  padded  ", u"two\r\nlines", U("暗号化しましょ"), u"a\\b/c"};
+    const std::u16string texts[] = {u"", u"  padded  ", u"two\r\nlines", Utf16("暗号化しましょ"), u"a\\b/c"};
     for (const auto& text : texts) {
         cipher.TitleName(text);
         cipher.Pass(text);
@@ -50,7 +50,7 @@ TEST(Properties, TempFilePathAppendsOneSeparatorAndRecordsAMissingFolder) {
     TempFolder folder;
     std::filesystem::create_directory(folder / ".hidden");
     test::WriteFile(folder / "plain.txt", "x");
-    const std::u16string root = folder.Text();
+    const std::u16string root = folder.PathText();
     struct Case {
         const char* what;
         std::u16string given, stored, error;
@@ -84,7 +84,7 @@ TEST(Properties, ErrorCodeKeepsTheLastErrorUntilAnotherOneReplacesIt) {
     BinAngsDL cipher(services);
     std::u16string work = u"00";
 
-    cipher.TempFilePath(folder.Text("missing"));
+    cipher.TempFilePath(folder.PathText("missing"));
     EXPECT_EQ(cipher.GetErr(), u"1");
 
     cipher.Pass(u"pw");
@@ -96,7 +96,7 @@ TEST(Properties, ErrorCodeKeepsTheLastErrorUntilAnotherOneReplacesIt) {
     EXPECT_EQ(cipher.PassAngs(work), u"");
     EXPECT_EQ(cipher.GetErr(), u"2");
 
-    cipher.TempFilePath(folder.Text());  // an existing folder leaves it as it is
+    cipher.TempFilePath(folder.PathText());  // an existing folder leaves it as it is
     EXPECT_EQ(cipher.GetErr(), u"2");
 
     cipher.TempFilePath(u"");

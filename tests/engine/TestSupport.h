@@ -47,8 +47,8 @@ public:
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
     // A path inside the folder as the engine takes it.
-    std::u16string Text(std::string_view name) const { return TextFromPath(path_ / name); }
-    std::u16string Text() const { return TextFromPath(path_); }
+    std::u16string PathText(std::string_view name) const { return TextFromPath(path_ / name); }
+    std::u16string PathText() const { return TextFromPath(path_); }
 
     // The names in the folder, sorted (hidden ones included).
     std::vector<std::string> Names() const { return NamesIn(path_); }
@@ -87,7 +87,7 @@ inline std::string ReadFile(const std::filesystem::path& path) {
 }
 
 // Text from a UTF-8 literal.
-inline std::u16string U(std::string_view utf8) {
+inline std::u16string Utf16(std::string_view utf8) {
     return FromUtf8(utf8);
 }
 

@@ -14,7 +14,7 @@
 namespace angoka {
 namespace {
 
-using test::U;
+using test::Utf16;
 
 using testing::VectorFolder;
 using testing::VectorRow;
@@ -39,7 +39,7 @@ std::string Decrypt(BinAngsDL& cipher, const VectorRow& v, const std::filesystem
     std::u16string path = TextFromPath(source);
     std::u16string work = cipher.OpenBin(path);
     for (int i = 0; i < v.rounds; ++i) work = cipher.Hukgs(work);
-    cipher.Pass(U(v.password));
+    cipher.Pass(Utf16(v.password));
     work = cipher.PassHukgs(work);
     if (work == u"Error") return "wrong_password";
     if (work.substr(0, 16) != u"CFEC2EC5CF3FADE6") return "not_qivg";
@@ -68,7 +68,7 @@ TEST_P(VectorRoad, GivesTheExpectedOutcomeNameAndBytes) {
 
     EXPECT_EQ(Decrypt(cipher, v, destination), v.expected);
     if (v.storedName != "*") {
-        EXPECT_EQ(cipher.FileName(), U(v.storedName));
+        EXPECT_EQ(cipher.FileName(), Utf16(v.storedName));
     }
 
     if (v.expected == "ok") {

@@ -24,7 +24,7 @@ protected:
     void ExpectIdle() {
         EXPECT_FALSE(form->Running());
         EXPECT_EQ(Cursor(), Qt::ArrowCursor);
-        EXPECT_EQ(Caption(), Q(kApp));
+        EXPECT_EQ(Caption(), ToQ(kApp));
         EXPECT_TRUE(Child<QWidget>("Command3")->isEnabled());
     }
 };
@@ -36,7 +36,7 @@ TEST_F(BmpPane, RefusalsBeforeTheBusyPointer) {
     };
     const Case cases[] = {
         {u"", u"ファイル名を入力してください"},
-        {U(In("nodot")), u"拡張子のあるファイル名を入力してください"},
+        {PathText(In("nodot")), u"拡張子のあるファイル名を入力してください"},
     };
     WriteFile(In("nodot"), "data");
     for (const Case& c : cases) {
@@ -69,10 +69,10 @@ TEST_F(BmpPane, WrapPutsTheHeaderInFrontAndReportsWithTheBusyPointer) {
         seen.clear();
         services.messages.clear();
         Start(In(c.file), true);
-        EXPECT_EQ(Prompts(), std::vector<std::u16string>{U(In(c.output)) + u"に出力完了"});
+        EXPECT_EQ(Prompts(), std::vector<std::u16string>{PathText(In(c.output)) + u"に出力完了"});
         ASSERT_EQ(seen.size(), 1u);
         EXPECT_EQ(seen[0].cursor, Qt::WaitCursor);
-        EXPECT_EQ(seen[0].caption, Q(kApp));  // the BMP pane leaves the caption alone
+        EXPECT_EQ(seen[0].caption, ToQ(kApp));  // the BMP pane leaves the caption alone
         ExpectIdle();
         EXPECT_EQ(ReadFile(In(c.output)), Header() + content);
     }
@@ -83,8 +83,8 @@ TEST_F(BmpPane, WrapOfAFileNamedBmpReplacesItWhenTheUserAgrees) {
     services.yesNoAnswers = {true};
     Start(In("pic.bmp"), true);
     EXPECT_EQ(Prompts(),
-              (std::vector<std::u16string>{U(In("pic.bmp")) + u"は既に存在します。置き換えますか？",
-                                           U(In("pic.bmp")) + u"に出力完了"}));
+              (std::vector<std::u16string>{PathText(In("pic.bmp")) + u"は既に存在します。置き換えますか？",
+                                           PathText(In("pic.bmp")) + u"に出力完了"}));
     EXPECT_EQ(ReadFile(In("pic.bmp")), Header() + "raw");
 }
 
@@ -94,7 +94,7 @@ TEST_F(BmpPane, AMissingFileIsReportedOnceAndNothingIsWritten) {
         services.messages.clear();
         Start(In("missing.jpg"), wrap);
         ASSERT_EQ(seen.size(), 1u);
-        EXPECT_EQ(seen[0].message.prompt, NotFoundMessage(U(In("missing.jpg"))));
+        EXPECT_EQ(seen[0].message.prompt, NotFoundMessage(PathText(In("missing.jpg"))));
         EXPECT_EQ(seen[0].cursor, Qt::WaitCursor);
         EXPECT_TRUE(services.inputs.empty());
         ExpectIdle();
@@ -130,7 +130,7 @@ TEST_F(BmpPane, ExtractionWritesUnderTheTypedExtension) {
         Start(In("photo.bmp"), false);
         ASSERT_EQ(services.inputs.size(), 1u);
         EXPECT_EQ(services.inputs[0].prompt,
-                  U(In("photo.")) + u"につける拡張子を入力してください(.は不必要)");
+                  PathText(In("photo.")) + u"につける拡張子を入力してください(.は不必要)");
         EXPECT_EQ(services.inputs[0].title, u"拡張子");
         EXPECT_EQ(services.inputs[0].defaultAnswer, u"qivg");
         EXPECT_TRUE(Prompts().empty());  // no completion message

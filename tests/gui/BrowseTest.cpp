@@ -48,7 +48,7 @@ TEST_F(Browse, DialogKindAndFilterFollowTheButtonAndTheMode) {
         EXPECT_EQ(services.dialogs[0].filter, c.filter);
         EXPECT_EQ(services.dialogs[0].kind, c.kind);
         EXPECT_EQ(services.dialogs[0].defaultSuffix, c.suffix);
-        EXPECT_EQ(Box(c.box)->text(), Q(chosen));  // as chosen: no "g" appended
+        EXPECT_EQ(Box(c.box)->text(), ToQ(chosen));  // as chosen: no "g" appended
     }
 }
 
@@ -92,7 +92,7 @@ TEST_F(Browse, TheDialogOpensInTheFolderOfThePathInTheBox) {
     services.dialogAnswers = {std::u16string(u"/last/x.txt")};
     Click("Command1_2");
     for (const Case& c : cases) {
-        SCOPED_TRACE(Q(c.text).toStdString());
+        SCOPED_TRACE(ToQ(c.text).toStdString());
         services.dialogs.clear();
         SetText(c.box, c.text);
         Click(c.button);
@@ -132,7 +132,7 @@ TEST_F(Browse, AChosenSourceFillsAnEmptyDestination) {
         Select(c.option);
         const std::string way = c.way;
         if (way == "browse") {
-            services.dialogAnswers = {U(c.source)};
+            services.dialogAnswers = {FromQ(c.source)};
             Click("Command1_0");
         } else if (way == "drop") {
             ASSERT_TRUE(DropFiles(Box("Text1_0"), {c.source}));
@@ -215,7 +215,7 @@ TEST_F(Browse, AFilledInDestinationFollowsTheSourceAndTheDirectionUntilTheUserTo
         for (const Step& step : c.steps) {
             switch (step.what) {
                 case Do::BrowseSource:
-                    services.dialogAnswers = {U(step.path)};
+                    services.dialogAnswers = {FromQ(step.path)};
                     Click("Command1_0");
                     break;
                 case Do::DropSource:
@@ -235,7 +235,7 @@ TEST_F(Browse, AFilledInDestinationFollowsTheSourceAndTheDirectionUntilTheUserTo
                     QTest::keyClicks(Box("Text1_1"), step.path);
                     break;
                 case Do::BrowseDestination:
-                    services.dialogAnswers = {U(step.path)};
+                    services.dialogAnswers = {FromQ(step.path)};
                     Click("Command1_1");
                     break;
                 case Do::DropDestination:
@@ -256,13 +256,14 @@ TEST_F(Browse, AnotherSourceIsNeverPutIntoTheFirstOnesEncryptedFile) {
     WriteFile(In("a.txt"), "first");
     WriteFile(In("b.txt"), "second");
     WriteFile(In("a.txt.qivg"), "a's");
-    services.dialogAnswers = {U(In("a.txt")), U(In("b.txt"))};
+    services.dialogAnswers = {PathText(In("a.txt")), PathText(In("b.txt"))};
     Click("Command1_0");
     Click("Command1_0");
     SetText("Text2", std::u16string(u"pw"));
     QTest::keyClick(Box("Text2"), Qt::Key_Return);
     ASSERT_TRUE(WaitIdle());
-    EXPECT_EQ(Prompts(), std::vector<std::u16string>{u"完了\r\n" + U(In("b.txt.qivg")) + u"に出力完了"});
+    EXPECT_EQ(Prompts(),
+              std::vector<std::u16string>{u"完了\r\n" + PathText(In("b.txt.qivg")) + u"に出力完了"});
     EXPECT_EQ(ReadFile(In("a.txt.qivg")), "a's");
     EXPECT_TRUE(std::filesystem::exists(In("b.txt.qivg")));
 }

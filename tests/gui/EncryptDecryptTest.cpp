@@ -50,12 +50,12 @@ protected:
         cipher.Pass(password);
         std::u16string work = cipher.PassAngs(payload);
         for (int i = 0; i < extraRounds; ++i) work = cipher.Angs(work);
-        std::u16string target = U(path);
+        std::u16string target = PathText(path);
         cipher.SaveBin(target, work);
     }
     void ExpectIdleAfterRun() {
         EXPECT_FALSE(form->Running());
-        EXPECT_EQ(Caption(), Q(kApp));
+        EXPECT_EQ(Caption(), ToQ(kApp));
         EXPECT_EQ(Cursor(), Qt::ArrowCursor);
         EXPECT_TRUE(Child<QWidget>("Command2")->isEnabled());
     }
@@ -68,7 +68,7 @@ TEST_F(EncryptDecrypt, EmptyFieldsAreReportedInOrderWithoutEnteringTheBusyState)
         bool focusToPassword;
     };
     WriteFile(In("a.txt"), "data");
-    const std::u16string a = U(In("a.txt")), out = U(In("out"));
+    const std::u16string a = PathText(In("a.txt")), out = PathText(In("out"));
     const Case cases[] = {
         {u"", u"", u"", u"元ファイルを入力してください", false},
         {u"", out, u"pw", u"元ファイルを入力してください", false},
@@ -86,11 +86,11 @@ TEST_F(EncryptDecrypt, EmptyFieldsAreReportedInOrderWithoutEnteringTheBusyState)
         SetText("Text1_1", c.destination);
         SetText("Text2", c.password);
         Click("Command2");
-        EXPECT_EQ(Prompts(), std::vector<std::u16string>{c.message}) << Q(c.message).toStdString();
+        EXPECT_EQ(Prompts(), std::vector<std::u16string>{c.message}) << ToQ(c.message).toStdString();
         ASSERT_EQ(seen.size(), 1u);
         EXPECT_FALSE(seen[0].message.title.has_value());
         EXPECT_EQ(seen[0].message.buttons, Buttons::OK);
-        EXPECT_EQ(seen[0].caption, Q(kApp));
+        EXPECT_EQ(seen[0].caption, ToQ(kApp));
         EXPECT_EQ(seen[0].cursor, Qt::ArrowCursor);
         EXPECT_FALSE(seen[0].running);
         EXPECT_EQ(form->focusWidget() == Child<QWidget>("Text2"), c.focusToPassword);
@@ -105,9 +105,9 @@ TEST_F(EncryptDecrypt, EncryptionWritesTheFileAndReportsWhileBusy) {
     Child<UpDown>("UD2")->setValue(4);
     Encrypt(In("a.txt"), In("a.qivg"), u"secret");
 
-    const std::u16string expected = u"完了\r\n" + U(In("a.qivg")) + u"に出力完了";
+    const std::u16string expected = u"完了\r\n" + PathText(In("a.qivg")) + u"に出力完了";
     EXPECT_EQ(Prompts(), std::vector<std::u16string>{expected});
-    ExpectBusyDuringEveryMessage(seen, Q(kBusy));
+    ExpectBusyDuringEveryMessage(seen, ToQ(kBusy));
     EXPECT_FALSE(seen[0].message.title.has_value());
     ExpectIdleAfterRun();
     // P + F + 2N + n + 25 bytes.
@@ -118,7 +118,7 @@ TEST_F(EncryptDecrypt, EncryptionWritesTheFileAndReportsWhileBusy) {
     EXPECT_GE(first >> 4, 1);
     EXPECT_TRUE((first & 15) >= 1 && (first & 15) <= 14);
     // The window keeps what the user entered.
-    EXPECT_EQ(Box("Text1_0")->text(), Q(U(In("a.txt"))));
+    EXPECT_EQ(Box("Text1_0")->text(), ToQ(PathText(In("a.txt"))));
     EXPECT_EQ(Box("Text2")->text(), QStringLiteral("secret"));
 }
 
@@ -136,7 +136,7 @@ TEST_F(EncryptDecrypt, DecryptionOffersTheStoredNameAndWritesWhereTheAnswerSays)
         bool yes;
         std::u16string output;
     };
-    const std::u16string out = U(In("out"));
+    const std::u16string out = PathText(In("out"));
     const Case cases[] = {
         {"yes", out + u"/x.bin", true, out + u"/a.txt"},
         {"no", out + u"/x.bin", false, out + u"/x.bin"},
@@ -158,7 +158,7 @@ TEST_F(EncryptDecrypt, DecryptionOffersTheStoredNameAndWritesWhereTheAnswerSays)
         EXPECT_EQ(seen[0].message.prompt, u"元のファイル名a.txtを検出しました。適応しますか？");
         EXPECT_EQ(seen[0].message.buttons, Buttons::YesNo);
         EXPECT_EQ(seen[1].message.prompt, c.output + u"に復号完了");
-        ExpectBusyDuringEveryMessage(seen, Q(kBusy));
+        ExpectBusyDuringEveryMessage(seen, ToQ(kBusy));
         ExpectIdleAfterRun();
         EXPECT_EQ(ReadFile(PathFromText(c.output)), content);
         EXPECT_EQ(Listing(In("out")).size(), 1u);
@@ -179,7 +179,7 @@ TEST_F(EncryptDecrypt, FailedDecryptionsShowTheirMessagesAndWriteNothing) {
 
     const std::u16string failed = u"復号に失敗しました";
     const std::u16string asked = u"元のファイル名a.txtを検出しました。適応しますか？";
-    const std::u16string replace = U(In("x.bin")) + u"は既に存在します。置き換えますか？";
+    const std::u16string replace = PathText(In("x.bin")) + u"は既に存在します。置き換えますか？";
     struct Case {
         const char* name;
         const char* file;
@@ -232,7 +232,7 @@ TEST_F(EncryptDecrypt, FailedDecryptionsShowTheirMessagesAndWriteNothing) {
          u"pass",
          0,
          2,
-         {NotFoundMessage(U(In("missing.qivg")))},
+         {NotFoundMessage(PathText(In("missing.qivg")))},
          std::u16string()},
     };
     WriteFile(In("x.bin"), "keep");
@@ -248,7 +248,7 @@ TEST_F(EncryptDecrypt, FailedDecryptionsShowTheirMessagesAndWriteNothing) {
         ASSERT_FALSE(seen.empty());
         EXPECT_EQ(seen.back().message.title, c.lastTitle);
         EXPECT_EQ(seen.back().message.buttons, Buttons::OK);
-        ExpectBusyDuringEveryMessage(seen, Q(kBusy));
+        ExpectBusyDuringEveryMessage(seen, ToQ(kBusy));
         ExpectIdleAfterRun();
         EXPECT_EQ(ReadFile(In("x.bin")), "keep");
     }
@@ -260,9 +260,9 @@ TEST_F(EncryptDecrypt, FailedDecryptionsShowTheirMessagesAndWriteNothing) {
 TEST_F(EncryptDecrypt, AMissingSourceEndsTheEncryptionAfterTheNotFoundMessage) {
     Encrypt(In("missing.txt"), In("out.qivg"));
     ASSERT_EQ(seen.size(), 1u);
-    EXPECT_EQ(seen[0].message.prompt, NotFoundMessage(U(In("missing.txt"))));
+    EXPECT_EQ(seen[0].message.prompt, NotFoundMessage(PathText(In("missing.txt"))));
     EXPECT_EQ(seen[0].message.title, std::u16string());
-    ExpectBusyDuringEveryMessage(seen, Q(kBusy));
+    ExpectBusyDuringEveryMessage(seen, ToQ(kBusy));
     ExpectIdleAfterRun();
     EXPECT_FALSE(std::filesystem::exists(In("out.qivg")));
 }
@@ -293,14 +293,15 @@ TEST_F(EncryptDecrypt, AnUnsafeStoredNameIsNeverOffered) {
     };
     std::filesystem::create_directory(In("out"));
     for (const Case& c : cases) {
-        SCOPED_TRACE(Q(c.name).toStdString());
+        SCOPED_TRACE(ToQ(c.name).toStdString());
         services.messages.clear();
         for (const auto& name : Listing(In("out"))) std::filesystem::remove(In("out") / name);
         MakeQivg(In("unsafe.qivg"), kMarker + std::u16string(u"414243"), c.name, 1);
         Child<UpDown>("UD2")->setValue(1);
         services.yesNoAnswers = {true};  // Yes to the stored name, wherever it is offered
         Decrypt(In("unsafe.qivg"), In("out/plain.bin"));
-        const std::u16string output = c.offered ? U(In("out")) + u"/" + c.name : U(In("out/plain.bin"));
+        const std::u16string output =
+            c.offered ? PathText(In("out")) + u"/" + c.name : PathText(In("out/plain.bin"));
         std::vector<std::u16string> expected{output + u"に復号完了"};
         if (c.offered)
             expected.insert(expected.begin(), u"元のファイル名" + c.name + u"を検出しました。適応しますか？");
@@ -318,7 +319,7 @@ TEST_F(EncryptDecrypt, ASourceNameWithALineEndStillMakesAFileThatOpens) {
     services.messages.clear();
     Decrypt(In("c.qivg"), In("d.bin"));
     EXPECT_EQ(Prompts(), (std::vector<std::u16string>{u"元のファイル名a_b.txtを検出しました。適応しますか？",
-                                                      U(In("a_b.txt")) + u"に復号完了"}));
+                                                      PathText(In("a_b.txt")) + u"に復号完了"}));
     EXPECT_EQ(ReadFile(In("a_b.txt")), "hello");
 }
 
@@ -327,7 +328,8 @@ TEST_F(EncryptDecrypt, PathsWithoutAFolder) {
     std::filesystem::create_directory(In("sub"));
     WriteFile(In("sub/a.txt"), "hello");
     Encrypt(In("sub/a.txt"), "b.qivg");
-    EXPECT_EQ(Prompts(), std::vector<std::u16string>{u"完了\r\n" + U(In("sub/b.qivg")) + u"に出力完了"});
+    EXPECT_EQ(Prompts(),
+              std::vector<std::u16string>{u"完了\r\n" + PathText(In("sub/b.qivg")) + u"に出力完了"});
     EXPECT_TRUE(std::filesystem::exists(In("sub/b.qivg")));
 
     // A source without a folder is all base name (resolved in the working folder).
@@ -350,39 +352,39 @@ TEST_F(EncryptDecrypt, FileSystemFailuresNameThePathAndTheReason) {
 
     Encrypt(In("a.txt"), In("folder.qivg"));
     EXPECT_EQ(Prompts(), std::vector<std::u16string>{u"出力先がフォルダのため書き込めませんでした\r\n" +
-                                                     U(In("folder.qivg"))});
-    ExpectBusyDuringEveryMessage(seen, Q(kBusy));
+                                                     PathText(In("folder.qivg"))});
+    ExpectBusyDuringEveryMessage(seen, ToQ(kBusy));
     ExpectIdleAfterRun();
 
     services.messages.clear();
     Encrypt(In("a.txt"), In("no/such/folder/x.qivg"));
     ASSERT_EQ(Prompts().size(), 1u);
-    const QString missingFolder = Q(Prompts()[0]);
+    const QString missingFolder = ToQ(Prompts()[0]);
     EXPECT_TRUE(missingFolder.startsWith(QStringLiteral("ファイルの読み書きに失敗しました\r\n")))
         << missingFolder.toStdString();
-    EXPECT_TRUE(missingFolder.contains(Q(U(In("no/such/folder"))))) << missingFolder.toStdString();
+    EXPECT_TRUE(missingFolder.contains(ToQ(PathText(In("no/such/folder"))))) << missingFolder.toStdString();
     EXPECT_TRUE(missingFolder.contains(QStringLiteral("理由: "))) << missingFolder.toStdString();
     ExpectIdleAfterRun();
 
     // A disk that fills up part-way: the destination keeps its old content, no temporary file.
     WriteFile(In("full.qivg"), "old");
-    OutputOptions full;
+    WriteOptions full;
     full.writer = [](int, const void*, std::size_t) -> ssize_t {
         errno = ENOSPC;
         return -1;
     };
-    form->SetOutputOptions(full);
+    form->SetWriteOptions(full);
     services.messages.clear();
     seen.clear();
     services.yesNoAnswers = {true};
     Encrypt(In("a.txt"), In("full.qivg"));
     ASSERT_EQ(Prompts().size(), 2u);
-    EXPECT_EQ(Prompts()[0], U(In("full.qivg")) + u"は既に存在します。置き換えますか？");
-    const QString diskFull = Q(Prompts()[1]);
+    EXPECT_EQ(Prompts()[0], PathText(In("full.qivg")) + u"は既に存在します。置き換えますか？");
+    const QString diskFull = ToQ(Prompts()[1]);
     EXPECT_TRUE(diskFull.contains(QStringLiteral("ディスクの空き容量が足りません")))
         << diskFull.toStdString();
-    EXPECT_TRUE(diskFull.contains(Q(U(In("full.qivg"))))) << diskFull.toStdString();
-    ExpectBusyDuringEveryMessage(seen, Q(kBusy));
+    EXPECT_TRUE(diskFull.contains(ToQ(PathText(In("full.qivg"))))) << diskFull.toStdString();
+    ExpectBusyDuringEveryMessage(seen, ToQ(kBusy));
     ExpectIdleAfterRun();
     EXPECT_EQ(ReadFile(In("full.qivg")), "old");
     EXPECT_EQ(Listing(Dir()), (std::vector<std::string>{"a.txt", "folder.qivg", "full.qivg"}));
@@ -420,11 +422,12 @@ TEST_F(EncryptDecrypt, ARightPasswordUnderOtherNumbersIsOfferedThem) {
         Decrypt(In("a.qivg"), In("x.bin"));
         ASSERT_FALSE(seen.empty());
         EXPECT_EQ(seen[0].message.buttons, Buttons::YesNo);
-        ExpectBusyDuringEveryMessage(seen, Q(kBusy));
+        ExpectBusyDuringEveryMessage(seen, ToQ(kBusy));
         ExpectIdleAfterRun();
         if (c.yes) {
             // The spin controls and their echoes take the numbers; the run goes on under them.
-            EXPECT_EQ(Prompts(), (std::vector<std::u16string>{offer, asked, U(In("a.txt")) + u"に復号完了"}));
+            EXPECT_EQ(Prompts(),
+                      (std::vector<std::u16string>{offer, asked, PathText(In("a.txt")) + u"に復号完了"}));
             EXPECT_EQ(Child<UpDown>("UD")->value(), -3);
             EXPECT_EQ(Child<UpDown>("UD2")->value(), 4);
             EXPECT_EQ(Child<QLabel>("Label5")->text(), QStringLiteral("-3"));
@@ -454,7 +457,7 @@ TEST_F(EncryptDecrypt, AFileThatIsNoQivgFileIsSaidSoInOneBox) {
         seen.clear();
         Decrypt(In(file), In("out.bin"));
         EXPECT_EQ(Prompts(), std::vector<std::u16string>{u"正しいqivg形式ファイルではありませんでした"});
-        ExpectBusyDuringEveryMessage(seen, Q(kBusy));
+        ExpectBusyDuringEveryMessage(seen, ToQ(kBusy));
         ExpectIdleAfterRun();
     }
     EXPECT_EQ(Listing(Dir()), (std::vector<std::string>{"letter.txt", "random.qivg", "wrapped.bmp"}));
@@ -485,7 +488,7 @@ TEST_F(EncryptDecrypt, AMatchingPasswordOverThePayloadErrorIsOnlyAFailure) {
     Child<UpDown>("UD2")->setValue(2);
     Decrypt(vector, In("out.bin"), u"pw");
     EXPECT_EQ(Prompts(), std::vector<std::u16string>{u"復号に失敗しました"});
-    ExpectBusyDuringEveryMessage(seen, Q(kBusy));
+    ExpectBusyDuringEveryMessage(seen, ToQ(kBusy));
     ExpectIdleAfterRun();
     EXPECT_TRUE(Listing(Dir()).empty());
 }

@@ -14,13 +14,13 @@
 
 namespace angoka::testing {
 
-QString Q(const std::u16string& text) {
+QString ToQ(const std::u16string& text) {
     return ToQString(text);
 }
-std::u16string U(const QString& text) {
+std::u16string FromQ(const QString& text) {
     return FromQString(text);
 }
-std::u16string U(const std::filesystem::path& path) {
+std::u16string PathText(const std::filesystem::path& path) {
     return TextFromPath(path);
 }
 
@@ -60,7 +60,7 @@ void FormTest::SetUp() {
     std::filesystem::create_directory(dir_);
     previousFolder_ = std::filesystem::current_path();
     std::filesystem::current_path(dir_);
-    services.programFolder = U(dir_);
+    services.programFolder = PathText(dir_);
     form = std::make_unique<Form1>(services);
     services.onMessage = [this](const FakeRunTime::Message& message) {
         seen.push_back({message, form->windowTitle(), form->cursor().shape(), form->Running()});
@@ -109,7 +109,7 @@ bool DropFiles(QWidget* target, const QStringList& files) {
 
 void ExpectBusyDuringEveryMessage(const std::vector<FormTest::Seen>& seen, const QString& caption) {
     for (const auto& s : seen) {
-        EXPECT_TRUE(s.running) << Q(s.message.prompt).toStdString();
+        EXPECT_TRUE(s.running) << ToQ(s.message.prompt).toStdString();
         EXPECT_EQ(s.caption, caption);
         EXPECT_EQ(s.cursor, Qt::WaitCursor);
     }

@@ -23,9 +23,9 @@ namespace angoka::testing {
 
 inline constexpr char16_t kBusy[] = u"変換中.......";
 
-QString Q(const std::u16string& text);
-std::u16string U(const QString& text);
-std::u16string U(const std::filesystem::path& path);
+QString ToQ(const std::u16string& text);
+std::u16string FromQ(const QString& text);
+std::u16string PathText(const std::filesystem::path& path);
 
 void WriteFile(const std::filesystem::path& path, const std::string& bytes);
 std::optional<std::string> ReadFile(const std::filesystem::path& path);
@@ -54,8 +54,8 @@ protected:
         return widget;
     }
     QLineEdit* Box(const char* name) { return Child<QLineEdit>(name); }
-    void SetText(const char* box, const std::u16string& text) { Box(box)->setText(Q(text)); }
-    void SetText(const char* box, const std::filesystem::path& path) { SetText(box, U(path)); }
+    void SetText(const char* box, const std::u16string& text) { Box(box)->setText(ToQ(text)); }
+    void SetText(const char* box, const std::filesystem::path& path) { SetText(box, PathText(path)); }
     void Click(const char* button);
     void Select(const char* option);
     // Spins the event loop until the window is idle again; false on time-out.

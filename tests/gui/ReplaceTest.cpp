@@ -20,7 +20,7 @@ std::string Header() {
 }
 
 std::u16string Question(const std::filesystem::path& path) {
-    return U(path) + u"は既に存在します。置き換えますか？";
+    return PathText(path) + u"は既に存在します。置き換えますか？";
 }
 
 bool InEncryptPane(const std::string& option) {
@@ -138,7 +138,7 @@ TEST_F(Replace, EveryWriteAsksBeforeReplacingWhatIsThere) {
 TEST_F(Replace, NothingThereMeansNoQuestion) {
     Fill("Option1", In("a.txt"), In("new.qivg"));
     Run("Command2");
-    EXPECT_EQ(Prompts(), std::vector<std::u16string>{u"完了\r\n" + U(In("new.qivg")) + u"に出力完了"});
+    EXPECT_EQ(Prompts(), std::vector<std::u16string>{u"完了\r\n" + PathText(In("new.qivg")) + u"に出力完了"});
 }
 
 TEST_F(Replace, ALinkAtTheOutputCountsAsSomethingThere) {
@@ -172,10 +172,11 @@ TEST_F(Replace, TheSaveDialogsQuestionIsNotAskedAgain) {
     };
     // The box edited to the same file, spelled otherwise: the dialog was asked about another text.
     // A name without a folder is taken beside the source.
-    const std::u16string chosen = U(In("out.qivg"));
+    const std::u16string chosen = PathText(In("out.qivg"));
     const Case cases[] = {
         {"chosen over a file", true, std::nullopt, chosen, false},
-        {"chosen over a file, then edited", true, U(In("./out.qivg")), U(In("./out.qivg")), true},
+        {"chosen over a file, then edited", true, PathText(In("./out.qivg")), PathText(In("./out.qivg")),
+         true},
         {"chosen over a file, then edited to its name alone", true, u"out.qivg", chosen, true},
         // The dialog said nothing: the file came later.
         {"chosen where nothing was", false, std::nullopt, chosen, true},
@@ -185,7 +186,7 @@ TEST_F(Replace, TheSaveDialogsQuestionIsNotAskedAgain) {
         std::filesystem::remove(In("out.qivg"));
         if (c.existsWhenChosen) WriteFile(In("out.qivg"), "old");
         Fill("Option1", In("a.txt"), std::filesystem::path());
-        services.dialogAnswers = {U(In("out.qivg"))};
+        services.dialogAnswers = {PathText(In("out.qivg"))};
         Click("Command1_1");
         ASSERT_EQ(services.dialogs.back().kind, Kind::Save);
         if (c.editedTo) SetText("Text1_1", *c.editedTo);
@@ -200,7 +201,7 @@ TEST_F(Replace, TheSaveDialogsQuestionIsNotAskedAgain) {
     }
 
     // The consent was for the file that was there: once it is replaced, the next run asks.
-    services.dialogAnswers = {U(In("out.qivg"))};
+    services.dialogAnswers = {PathText(In("out.qivg"))};
     Click("Command1_1");
     Run("Command2");
     services.messages.clear();
@@ -235,24 +236,49 @@ TEST_F(Replace, AnOutputThatIsItsOwnSourceIsRefusedBeforeAnyQuestion) {
         std::vector<std::u16string> questions;
     };
     const Case cases[] = {
-        {"encryption onto the same path", "Option1", "sub/a.txt", U(In("sub/a.txt")), U(In("sub/a.txt")), {}},
-        {"encryption onto its name alone", "Option1", "sub/a.txt", u"a.txt", U(In("sub/a.txt")), {}},
-        {"encryption onto a hard link", "Option1", "sub/a.txt", U(In("hard.txt")), U(In("hard.txt")), {}},
-        {"encryption onto a symbolic link", "Option1", "sub/a.txt", U(In("soft.txt")), U(In("soft.txt")), {}},
+        {"encryption onto the same path",
+         "Option1",
+         "sub/a.txt",
+         PathText(In("sub/a.txt")),
+         PathText(In("sub/a.txt")),
+         {}},
+        {"encryption onto its name alone", "Option1", "sub/a.txt", u"a.txt", PathText(In("sub/a.txt")), {}},
+        {"encryption onto a hard link",
+         "Option1",
+         "sub/a.txt",
+         PathText(In("hard.txt")),
+         PathText(In("hard.txt")),
+         {}},
+        {"encryption onto a symbolic link",
+         "Option1",
+         "sub/a.txt",
+         PathText(In("soft.txt")),
+         PathText(In("soft.txt")),
+         {}},
         {"encryption of a link onto its file",
          "Option1",
          "soft.txt",
-         U(In("sub/a.txt")),
-         U(In("sub/a.txt")),
+         PathText(In("sub/a.txt")),
+         PathText(In("sub/a.txt")),
          {}},
         // Decryption checks the typed name before it asks about the stored one.
-        {"decryption onto the same path", "Option2", "a.qivg", U(In("a.qivg")), U(In("a.qivg")), {}},
-        {"decryption onto a hard link", "Option2", "a.qivg", U(In("hard.qivg")), U(In("hard.qivg")), {}},
+        {"decryption onto the same path",
+         "Option2",
+         "a.qivg",
+         PathText(In("a.qivg")),
+         PathText(In("a.qivg")),
+         {}},
+        {"decryption onto a hard link",
+         "Option2",
+         "a.qivg",
+         PathText(In("hard.qivg")),
+         PathText(In("hard.qivg")),
+         {}},
         {"decryption to a stored name that is the source",
          "Option2",
          "sub/x.qivg",
-         U(In("sub/y.bin")),
-         U(In("sub/x.qivg")),
+         PathText(In("sub/y.bin")),
+         PathText(In("sub/x.qivg")),
          {stored}},
     };
     for (const Case& c : cases) {
@@ -266,7 +292,7 @@ TEST_F(Replace, AnOutputThatIsItsOwnSourceIsRefusedBeforeAnyQuestion) {
         std::vector<std::u16string> expected = c.questions;
         expected.push_back(u"出力先が元ファイルと同じファイルのため書き込めませんでした\r\n" + c.output);
         EXPECT_EQ(Prompts(), expected);
-        ExpectBusyDuringEveryMessage(seen, Q(kBusy));
+        ExpectBusyDuringEveryMessage(seen, ToQ(kBusy));
         EXPECT_FALSE(form->Running());
         EXPECT_EQ(Listing(Dir()), before);
         EXPECT_EQ(Listing(In("sub")), beforeSub);
@@ -287,12 +313,13 @@ TEST_F(Replace, TheQuestionComesOnlyAfterTheSourceIsChecked) {
     };
     const Case cases[] = {
         {"encryption of nothing", "Option1", "missing.txt", "missing.txt.qivg",
-         NotFoundMessage(U(In("missing.txt")))},
+         NotFoundMessage(PathText(In("missing.txt")))},
         {"encryption of a folder", "Option1", "folder.txt", "folder.txt.qivg",
-         NotFoundMessage(U(In("folder.txt")))},
-        {"wrap of nothing", "Option3", "missing.txt", "missing.bmp", NotFoundMessage(U(In("missing.txt")))},
+         NotFoundMessage(PathText(In("folder.txt")))},
+        {"wrap of nothing", "Option3", "missing.txt", "missing.bmp",
+         NotFoundMessage(PathText(In("missing.txt")))},
         {"decryption of nothing", "Option2", "missing.qivg", "missing",
-         NotFoundMessage(U(In("missing.qivg")))},
+         NotFoundMessage(PathText(In("missing.qivg")))},
         {"decryption of no .qivg file", "Option2", "text.txt", "text",
          u"正しいqivg形式ファイルではありませんでした"},
     };
@@ -314,7 +341,7 @@ TEST_F(Replace, AStoredNameIsNeverWrittenThroughALink) {
     WriteFile(In("victim"), "theirs");
     const std::u16string stored = u"元のファイル名a.txtを検出しました。適応しますか？";
     const std::u16string refused =
-        u"出力先が通常のファイルではないため書き込めませんでした\r\n" + U(In("out/a.txt"));
+        u"出力先が通常のファイルではないため書き込めませんでした\r\n" + PathText(In("out/a.txt"));
     struct Case {
         const char* name;
         bool linkFirst;  // the link is there before the run; else it takes the file's place
@@ -353,14 +380,14 @@ TEST_F(Replace, AStoredNameIsNeverWrittenThroughALink) {
     Fill("Option2", In("a.qivg"), In("out/typed.bin"));
     Run("Command2");
     EXPECT_EQ(Prompts(), (std::vector<std::u16string>{stored, Question(In("out/typed.bin")),
-                                                      U(In("out/typed.bin")) + u"に復号完了"}));
+                                                      PathText(In("out/typed.bin")) + u"に復号完了"}));
     EXPECT_EQ(ReadFile(In("victim")), content_);
 }
 
 TEST_F(Replace, EveryWriteFlushesANewFileBeforeItsMessage) {
     // Users may delete the original as soon as they read 完了: by then the new file is on disk.
     std::atomic<int> writes{0}, flushes{0};
-    OutputOptions injected;
+    WriteOptions injected;
     injected.writer = [&](int fd, const void* data, std::size_t size) {
         ++writes;
         return ::write(fd, data, size);
@@ -369,7 +396,7 @@ TEST_F(Replace, EveryWriteFlushesANewFileBeforeItsMessage) {
         ++flushes;
         return ::fsync(fd);
     };
-    form->SetOutputOptions(injected);
+    form->SetWriteOptions(injected);
     WriteFile(In("pic.bmp"), Header() + content_);
     struct Case {
         const char* name;
@@ -406,17 +433,17 @@ TEST_F(Replace, EveryWriteFlushesANewFileBeforeItsMessage) {
 
 TEST_F(Replace, AFileThatAppearsAfterTheQuestionIsKept) {
     // Nothing was there, so nobody agreed to replace what another program puts there meanwhile.
-    OutputOptions racing;
+    WriteOptions racing;
     racing.writer = [this](int fd, const void* data, std::size_t size) {
         if (!std::filesystem::exists(In("new.qivg"))) std::ofstream(In("new.qivg")) << "theirs";
         return ::write(fd, data, size);
     };
-    form->SetOutputOptions(racing);
+    form->SetWriteOptions(racing);
     Fill("Option1", In("a.txt"), In("new.qivg"));
     Run("Command2");
     EXPECT_EQ(Prompts(),
               std::vector<std::u16string>{u"出力先のファイルが既に存在するため書き込めませんでした\r\n" +
-                                          U(In("new.qivg"))});
+                                          PathText(In("new.qivg"))});
     EXPECT_EQ(ReadFile(In("new.qivg")), "theirs");
     EXPECT_EQ(Listing(Dir()), (std::vector<std::string>{"a.qivg", "a.txt", "new.qivg"}));
 }

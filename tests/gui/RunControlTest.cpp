@@ -25,19 +25,19 @@ protected:
         WriteFile(In("src/big.bin"), Pattern(5 * 1024 * 1024 + 3));
         WriteFile(In("out/big.qivg"), "old");
         // Output waits until the run is cancelled, then writes normally.
-        OutputOptions held;
+        WriteOptions held;
         held.writer = [this](int fd, const void* data, std::size_t size) -> ssize_t {
             writerEntered = true;
             while (!form->CancelRequested()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
             return ::write(fd, data, size);
         };
-        form->SetOutputOptions(held);
+        form->SetWriteOptions(held);
         SetText("Text1_0", In("src/big.bin"));
         SetText("Text1_1", In("out/big.qivg"));
         SetText("Text2", std::u16string(u"pw"));
     }
     std::u16string ReplaceBigQuestion() const {
-        return U(In("out/big.qivg")) + u"は既に存在します。置き換えますか？";
+        return PathText(In("out/big.qivg")) + u"は既に存在します。置き換えますか？";
     }
     void StartHeldRun(const char* button) {
         Click(button);
@@ -54,7 +54,7 @@ TEST_F(RunControl, StartButtonsAreDisabledAndProgressShowsWhileARunIsUnderWay) {
     EXPECT_FALSE(Child("Command3")->isEnabled());
     EXPECT_TRUE(Child("RunProgress")->isVisible());
     EXPECT_TRUE(Child("RunCancel")->isVisible());
-    EXPECT_EQ(Caption(), Q(kBusy));
+    EXPECT_EQ(Caption(), ToQ(kBusy));
     EXPECT_EQ(Cursor(), Qt::WaitCursor);
     // Presses of the start buttons do nothing now, whichever way they arrive.
     EXPECT_EQ(Prompts(), std::vector<std::u16string>{ReplaceBigQuestion()});
@@ -135,7 +135,7 @@ TEST_F(RunControl, ACancelDuringTheOpenStepEndsTheRunEvenWhenTheOpenSucceeds) {
     // The open step checks the cancel flag only between some of its reads: a cancel that comes
     // with its last read leaves it Ok, and the run must still end there, before the stored-name
     // question and without writing.
-    form->SetOutputOptions({});
+    form->SetWriteOptions({});
     WriteFile(In("src/a.txt"), "hello");
     SetText("Text1_0", In("src/a.txt"));
     SetText("Text1_1", In("out/a.qivg"));
@@ -176,7 +176,7 @@ TEST_F(RunControl, ACancelDuringTheOpenStepEndsTheRunEvenWhenTheOpenSucceeds) {
 }
 
 TEST_F(RunControl, ProgressReachesTheEnd) {
-    form->SetOutputOptions({});
+    form->SetWriteOptions({});
     auto* bar = Child<QProgressBar>("RunProgress");
     QSignalSpy moved(bar, &QProgressBar::valueChanged);
     Run("Command2");
@@ -186,7 +186,7 @@ TEST_F(RunControl, ProgressReachesTheEnd) {
 }
 
 TEST_F(RunControl, WhileTheLastMessageIsOpenNothingIsLeftToCancel) {
-    form->SetOutputOptions({});
+    form->SetWriteOptions({});
     std::filesystem::create_directory(In("out/folder.qivg"));
     struct Case {
         const char* name;
@@ -217,14 +217,14 @@ TEST_F(RunControl, WhileTheLastMessageIsOpenNothingIsLeftToCancel) {
     }
     // The next run starts with both active again.
     std::atomic<bool> seenActive{false};
-    OutputOptions watch;
+    WriteOptions watch;
     watch.writer = [&](int fd, const void* data, std::size_t size) -> ssize_t {
         QMetaObject::invokeMethod(form.get(), [&] {
             seenActive = Child("RunCancel")->isEnabled() && Child("RunProgress")->isEnabled();
         });
         return ::write(fd, data, size);
     };
-    form->SetOutputOptions(watch);
+    form->SetWriteOptions(watch);
     services.onMessage = nullptr;
     SetText("Text1_1", In("out/next.qivg"));
     Run("Command2");

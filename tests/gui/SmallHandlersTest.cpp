@@ -179,7 +179,7 @@ TEST_F(SmallHandlers, OfSeveralDroppedFilesOnlyTheFirstIsUsedAndTheUserIsTold) {
         std::vector<std::u16string> expected;
         if (c.told)
             expected.push_back(u"複数のファイルがドロップされたため、最初のファイルだけを使います\r\n" +
-                               U(c.files.front()));
+                               FromQ(c.files.front()));
         EXPECT_EQ(Prompts(), expected);
     }
 }

@@ -45,7 +45,7 @@ TEST_P(WindowVector, DecryptsAsRecorded) {
     ASSERT_FALSE(Prompts().empty());
     const std::string reported = ReportedOutcome(row);
     if (reported == "ok") {
-        EXPECT_EQ(Prompts().back(), U(output) + u"に復号完了");
+        EXPECT_EQ(Prompts().back(), PathText(output) + u"に復号完了");
         EXPECT_EQ(ReadFile(output), ReadFile(VectorFolder() / row.plain));
         EXPECT_EQ(Listing(In("out")), std::vector<std::string>{"decrypted.bin"});
     } else {
