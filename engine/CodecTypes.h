@@ -37,6 +37,7 @@ enum class Outcome {
     DestinationNotFile,  // the output is a device, FIFO or socket
     IoError,             // see Result::path and Result::error
     Cancelled,
+    InternalError,  // a fault of the program itself, not of the files or the user
 };
 
 struct Result {

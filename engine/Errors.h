@@ -1,6 +1,7 @@
 #pragma once
 // Failures that the engine reports to its caller as values of their own type, never as
-// crashes: a file that cannot be read or written, and hex text that is not hex. A file failure
+// crashes: a file that cannot be read or written, text the narrow character set cannot carry
+// for want of a converter, and hex text that is not hex. A file failure
 // carries a std::error_code: the system's errno (generic category) or one of the engine's own
 // codes below, so that callers choose their message from the code, never from its text.
 #include <cstddef>
@@ -43,6 +44,12 @@ private:
     std::filesystem::path path_;
     std::string action_;
     std::error_code code_;
+};
+
+// The system cannot convert to or from the narrow character set (iconv lacks CP932).
+class CharsetError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
 };
 
 // A pair of characters in hex text that is not two hex digits.

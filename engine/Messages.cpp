@@ -53,6 +53,8 @@ std::u16string OutcomeText(Outcome outcome) {
             return kFileFailed;
         case Outcome::Cancelled:
             return kCancelled;
+        case Outcome::InternalError:
+            return kInternalError;
     }
     return kFileFailed;
 }

@@ -45,6 +45,7 @@ inline constexpr char16_t kFileFailed[] = u"ファイルの読み書きに失敗
 // A run never writes over the file it reads.
 inline constexpr char16_t kOutputIsSource[] = u"出力先が元ファイルと同じファイルのため書き込めませんでした";
 inline constexpr char16_t kReasonLabel[] = u"理由: ";
+inline constexpr char16_t kInternalError[] = u"プログラムの内部エラーのため、処理できませんでした";
 
 // The headline for an outcome: what went wrong, without the path. Ok has none; SourceMissing
 // is the not-found message without its path line; WrongPassword is the mismatch message

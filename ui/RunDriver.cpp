@@ -49,7 +49,7 @@ void RunDriver::Start(Job job, Finished finished) {
         } catch (const std::bad_alloc&) {
             result = {Outcome::IoError, {}, SystemError(ENOMEM)};
         } catch (...) {
-            result = {Outcome::IoError, {}, std::make_error_code(std::errc::io_error)};
+            result = {Outcome::InternalError, {}, {}};  // no engine failure escapes as an exception
         }
         QMetaObject::invokeMethod(
             this, [this, generation, result] { OnFinished(generation, result); }, Qt::QueuedConnection);

@@ -53,6 +53,7 @@ std::vector<RunMessage> FailureMessages(const Result& result, const std::u16stri
         case Outcome::TooFewRounds:
         case Outcome::CharsetUnavailable:
         case Outcome::Cancelled:
+        case Outcome::InternalError:
             break;
     }
     return {{headline, {}}};

@@ -33,6 +33,7 @@ int ExitStatusFor(Outcome outcome) {
         case Outcome::DestinationExists:
         case Outcome::DestinationNotFile:
         case Outcome::IoError:
+        case Outcome::InternalError:
             return kExitFailure;
     }
     return kExitFailure;

@@ -2,12 +2,14 @@
 
 #include "CliMessages.h"
 #include "Commands.h"
+#include "Errors.h"
 #include "ExitStatus.h"
 #include "FormatRules.h"
 #include "Messages.h"
 #include "Password.h"
 #include "QivgCodec.h"
 #include "RunError.h"
+#include "SourceFile.h"
 #include "Utf.h"
 
 namespace angoka::cli {
@@ -149,8 +151,14 @@ int RunQivg(const std::vector<std::string>& args, const Console& console, const 
     try {
         return RunFiles(*line.options, console, reporter, cancel, writeHooks);
     } catch (const RunError& error) {
-        reporter.RunMessage(error.message);
+        reporter.RunMessage(error.what());
         return error.status;
+    } catch (const FileError& error) {  // what a command let through, as its outcome says it
+        reporter.RunMessage(MessageFor(IoFailure(error)));
+        return ExitStatusFor(IoFailure(error).outcome);
+    } catch (const CharsetError&) {
+        reporter.RunMessage(ToUtf8(OutcomeText(Outcome::CharsetUnavailable)));
+        return ExitStatusFor(Outcome::CharsetUnavailable);
     }
 }
 

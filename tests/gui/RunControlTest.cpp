@@ -8,6 +8,7 @@
 #include <QTest>
 #include <atomic>
 #include <chrono>
+#include <stdexcept>
 #include <thread>
 
 #include "GuiFixture.h"
@@ -229,6 +230,20 @@ TEST_F(RunControl, WhileTheLastMessageIsOpenNothingIsLeftToCancel) {
     SetText("Text1_1", In("out/next.qivg"));
     Run("Command2");
     EXPECT_TRUE(seenActive);
+}
+
+// A fault of the program itself (an exception that no file operation throws) ends the run
+// with a message that says so, never one about a file, and leaves the busy state.
+TEST_F(RunControl, AnInternalFaultIsReportedAsOne) {
+    WriteOptions faulty;
+    faulty.writer = [](int, const void*, std::size_t) -> ssize_t { throw std::logic_error("a bug"); };
+    form->SetWriteOptions(faulty);
+    std::filesystem::remove(In("out/big.qivg"));
+    services.messages.clear();
+    Run("Command2");
+    EXPECT_EQ(Prompts(), std::vector<std::u16string>{u"プログラムの内部エラーのため、処理できませんでした"});
+    EXPECT_FALSE(form->Running());
+    EXPECT_EQ(Listing(In("out")), std::vector<std::string>{});
 }
 
 }  // namespace

@@ -4,17 +4,12 @@
 // cannot be mapped becomes '?', in both directions. Pure ASCII needs no converter.
 #include <cstddef>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
-namespace angoka {
+#include "Errors.h"
 
-// The system cannot convert to or from the narrow character set (iconv lacks it).
-class CharsetError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
+namespace angoka {
 
 // Both throw CharsetError when the text needs the converter and there is none.
 std::string ToNarrow(std::u16string_view text);
