@@ -16,6 +16,7 @@
 #include "QivgCodec.h"
 #include "QivgFormat.h"
 #include "SourceFile.h"
+#include "Transfer.h"
 #include "Utf.h"
 
 namespace angoka {
@@ -180,13 +181,6 @@ HeadSource FileSource(const SourceFile& file) {
             }};
 }
 
-OpenedQivg Failed(const DecryptRequest& request, Result result) {
-    OpenedQivg opened;
-    opened.request = request;
-    opened.result = std::move(result);
-    return opened;
-}
-
 // The file's first bytes, read once, for judging every setting: enough for the largest header,
 // the two lines at their limits and the marker after a line end or two.
 class Prefix {
@@ -295,33 +289,30 @@ bool HasQivgShape(const std::filesystem::path& path, const Prefix& prefix) {
 }  // namespace
 
 OpenedQivg OpenQivg(const DecryptRequest& request, const Progress& progress) {
-    try {
+    OpenedQivg opened;
+    opened.request = request;
+    opened.result = Guarded(request.source, [&] {
         auto file = std::make_shared<SourceFile>();
-        if (Result r = file->Open(request.source); !r.ok()) return Failed(request, r);
+        if (Result r = file->Open(request.source); !r.ok()) return r;
         const HeadSource source = FileSource(*file);
         Opener opener(request, source, progress);
         const Outcome outcome = opener.Run();
-        OpenedQivg opened =
-            Failed(request, {outcome, outcome == Outcome::Ok ? std::filesystem::path() : request.source, {}});
         opened.storedName = opener.storedName();
         if (opened.storedName && opener.storedNameWhole() && IsSafeFileName(*opened.storedName))
             opened.safeName = opened.storedName;
         opened.payloadOffset = opener.payloadOffset();
         opened.envelopeShift = opener.envelopeShift();
         if (outcome == Outcome::Ok) opened.source = std::move(file);
-        return opened;
-    } catch (const FileError& error) {
-        return Failed(request, IoFailure(error));
-    } catch (const CharsetError&) {
-        return Failed(request, {Outcome::CharsetUnavailable, request.source, {}});
-    }
+        return Result{outcome, outcome == Outcome::Ok ? std::filesystem::path() : request.source, {}};
+    });
+    return opened;
 }
 
 FoundSettings FindSettings(const std::filesystem::path& path, std::u16string_view password) {
     FoundSettings found;
-    try {
+    found.result = Guarded(path, [&] {
         SourceFile file;
-        if (Result r = file.Open(path); !r.ok()) return {r, {}, false};
+        if (Result r = file.Open(path); !r.ok()) return r;
         const Prefix prefix(file, password.size());
         for (const QivgSettings& setting : UserSettings()) {
             const DecryptRequest request{path, std::u16string(password), setting.inKey, setting.rounds};
@@ -330,11 +321,8 @@ FoundSettings FindSettings(const std::filesystem::path& path, std::u16string_vie
                 found.settings.push_back(setting);
         }
         found.qivgShape = !found.settings.empty() || HasQivgShape(path, prefix);
-    } catch (const FileError& error) {
-        found.result = IoFailure(error);
-    } catch (const CharsetError&) {
-        found.result = {Outcome::CharsetUnavailable, path, {}};
-    }
+        return Result{};
+    });
     return found;
 }
 

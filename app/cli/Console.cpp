@@ -4,7 +4,9 @@
 
 #include <cerrno>
 
+#include "Errors.h"
 #include "QivgCodec.h"
+#include "SystemIo.h"
 
 namespace angoka::cli {
 
@@ -18,13 +20,8 @@ Console ProcessConsole(Terminal* terminal) {
 }
 
 std::error_code WriteText(int fd, std::string_view text) {
-    while (!text.empty()) {
-        const ssize_t written = ::write(fd, text.data(), text.size());
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return std::error_code(written < 0 ? errno : EIO, std::generic_category());
-        text.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return {};
+    if (WriteAll(fd, text.data(), text.size())) return {};
+    return SystemError(errno);
 }
 
 std::string Printable(std::string_view name) {
