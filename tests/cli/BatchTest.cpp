@@ -21,27 +21,27 @@ protected:
     void MakeEncryptedTree() {
         for (const char* file : {"a.txt", "sub/c.txt", "sub/deeper/d.txt"}) {
             fs::create_directories((dir_ / "tree" / file).parent_path());
-            WriteBytes(dir_ / "tree" / file, std::string("content of ") + file);
+            WriteFile(dir_ / "tree" / file, std::string("content of ") + file);
         }
         ASSERT_EQ(Run({"encrypt", "-r", Arg(dir_ / "tree")}).status, 0);
-        WriteBytes(dir_ / "tree" / "sub" / "notes.bin", "not picked");
+        WriteFile(dir_ / "tree" / "sub" / "notes.bin", "not picked");
     }
 
     std::string pw_;
 };
 
 TEST_F(Batch, OneFailingFileDoesNotStopTheOthers) {
-    for (const char* name : {"1.txt", "2.txt"}) WriteBytes(dir_ / name, name);
+    for (const char* name : {"1.txt", "2.txt"}) WriteFile(dir_ / name, name);
     ASSERT_EQ(Run({"encrypt", Arg(dir_ / "1.txt"), Arg(dir_ / "2.txt")}).status, 0);
-    WriteBytes(dir_ / "damaged.qivg", RandomBytes(2, 1));  // shorter than any .qivg file
+    WriteFile(dir_ / "damaged.qivg", RandomBytes(2, 1));  // shorter than any .qivg file
     fs::remove(dir_ / "1.txt");
     fs::remove(dir_ / "2.txt");
 
     const CliRun run = Run({"decrypt", Arg(dir_ / "1.txt.qivg"), Arg(dir_ / "missing.qivg"),
                             Arg(dir_ / "damaged.qivg"), Arg(dir_ / "2.txt.qivg")});
     EXPECT_EQ(run.status, 1) << "the first failure's status";
-    EXPECT_EQ(ReadBytes(dir_ / "1.txt"), "1.txt");
-    EXPECT_EQ(ReadBytes(dir_ / "2.txt"), "2.txt");
+    EXPECT_EQ(ReadFile(dir_ / "1.txt"), "1.txt");
+    EXPECT_EQ(ReadFile(dir_ / "2.txt"), "2.txt");
     EXPECT_EQ(run.err, "qivg: " + Arg(dir_ / "missing.qivg") + ": ファイルが見つかりません\n" + "qivg: " +
                            Arg(dir_ / "damaged.qivg") + ": ファイルが短すぎるため復号できませんでした\n" +
                            "qivg: 4 件中 2 件成功、2 件失敗\n");
@@ -54,7 +54,7 @@ TEST_F(Batch, OneFailingFileDoesNotStopTheOthers) {
 }
 
 TEST_F(Batch, QuietLeavesOutTheSummaryButNotTheErrors) {
-    WriteBytes(dir_ / "1.txt", "1");
+    WriteFile(dir_ / "1.txt", "1");
     const CliRun run = Run({"encrypt", "-q", Arg(dir_ / "1.txt"), Arg(dir_ / "none")});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "qivg: " + Arg(dir_ / "none") + ": ファイルが見つかりません\n");
@@ -62,9 +62,9 @@ TEST_F(Batch, QuietLeavesOutTheSummaryButNotTheErrors) {
 
 TEST_F(Batch, RecursiveEncryptTakesEveryFileButQivgOnes) {
     MakeEncryptedTree();
-    EXPECT_EQ(NamesIn(dir_ / "tree"), (std::set<std::string>{"a.txt", "a.txt.qivg", "sub", "sub/c.txt",
-                                                             "sub/c.txt.qivg", "sub/notes.bin", "sub/deeper",
-                                                             "sub/deeper/d.txt", "sub/deeper/d.txt.qivg"}));
+    EXPECT_EQ(TreeIn(dir_ / "tree"), (std::set<std::string>{"a.txt", "a.txt.qivg", "sub", "sub/c.txt",
+                                                            "sub/c.txt.qivg", "sub/notes.bin", "sub/deeper",
+                                                            "sub/deeper/d.txt", "sub/deeper/d.txt.qivg"}));
     // A second run meets only outputs that exist: refused, nothing written, no .qivg.qivg.
     const CliRun again = Run({"encrypt", "-r", Arg(dir_ / "tree" / "sub" / "deeper")});
     EXPECT_EQ(again.status, 1);
@@ -75,9 +75,9 @@ TEST_F(Batch, RecursiveDecryptKeepsTheTreeUnderOutputDir) {
     MakeEncryptedTree();
     const CliRun run = Run({"decrypt", "-r", "-d", Arg(dir_ / "out"), Arg(dir_ / "tree")});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(NamesIn(dir_ / "out"),
+    EXPECT_EQ(TreeIn(dir_ / "out"),
               (std::set<std::string>{"a.txt", "sub", "sub/c.txt", "sub/deeper", "sub/deeper/d.txt"}));
-    EXPECT_EQ(ReadBytes(dir_ / "out" / "sub" / "deeper" / "d.txt"), "content of sub/deeper/d.txt");
+    EXPECT_EQ(ReadFile(dir_ / "out" / "sub" / "deeper" / "d.txt"), "content of sub/deeper/d.txt");
     EXPECT_EQ(run.err, "qivg: 3 件中 3 件成功、0 件失敗\n");
 }
 
@@ -101,7 +101,7 @@ TEST_F(Batch, RecursiveRunsGoInNameOrder) {
     for (const char* folder : {"m", "c", "x", "a"}) names.push_back(std::string(folder) + "/f.qivg");
     std::mt19937 random(5);
     std::shuffle(names.begin(), names.end(), random);
-    WriteBytes(dir_ / "plain", "p");
+    WriteFile(dir_ / "plain", "p");
     for (const std::string& name : names) {
         fs::create_directories((dir_ / "tree" / name).parent_path());
         EncryptWithEngine(dir_ / "plain", dir_ / "tree" / name, u"pw", u"p");
@@ -140,7 +140,7 @@ TEST_F(Batch, SymbolicLinksInATreeAreSkipped) {
 }
 
 TEST_F(Batch, InterruptedRunStartsNoFurtherFile) {
-    for (const char* name : {"1.txt", "2.txt"}) WriteBytes(dir_ / name, name);
+    for (const char* name : {"1.txt", "2.txt"}) WriteFile(dir_ / name, name);
     cli_.cancel.store(true);  // as if Ctrl-C came while the password was read
     const CliRun run = Run({"encrypt", Arg(dir_ / "1.txt"), Arg(dir_ / "2.txt")});
     EXPECT_EQ(run.status, 130);
@@ -164,10 +164,10 @@ public:
 // Interrupted while a file is read, on every command: status 130, one line that says so (not a
 // failure line and then a second one), and no output.
 TEST_F(Batch, InterruptedFileEndsWithStatus130AndOneLine) {
-    WriteBytes(dir_ / "a.txt", RandomBytes(5000, 4));
+    WriteFile(dir_ / "a.txt", RandomBytes(5000, 4));
     EncryptWithEngine(dir_ / "a.txt", dir_ / "a.qivg", u"pw", u"b.txt");
-    WriteBytes(dir_ / "x.bmp", std::string(200, 'b'));
-    WriteBytes(dir_ / "second.txt", "never started");
+    WriteFile(dir_ / "x.bmp", std::string(200, 'b'));
+    WriteFile(dir_ / "second.txt", "never started");
     const std::vector<std::string> runs[] = {
         {"encrypt", Arg(dir_ / "a.txt"), Arg(dir_ / "second.txt")},
         {"decrypt", Arg(dir_ / "a.qivg"), Arg(dir_ / "second.txt")},

@@ -23,51 +23,51 @@ TEST_F(Bmp, WrapNamesFromTheFilesNameAlone) {
         {"a.b.c", "a.b.bmp"}, {"README", "README.bmp"}, {".bashrc", ".bashrc.bmp"}};
     fs::create_directories(dir_ / "my.dir");
     for (const auto& [name, wrapped] : cases) {
-        WriteBytes(dir_ / "my.dir" / name, name);
+        WriteFile(dir_ / "my.dir" / name, name);
         const CliRun run = cli_.Run({"wrap", Arg(dir_ / "my.dir" / name)});
         EXPECT_EQ(run.status, 0) << run.err;
-        EXPECT_EQ(ReadBytes(dir_ / "my.dir" / wrapped), Header() + name) << "never in the parent folder";
+        EXPECT_EQ(ReadFile(dir_ / "my.dir" / wrapped), Header() + name) << "never in the parent folder";
     }
     EXPECT_EQ(dir_.Names(), std::set<std::string>{"my.dir"});
 }
 
 TEST_F(Bmp, ExtractTakesEverythingAfterTheHeaderUnderExt) {
-    WriteBytes(dir_ / "photo.jpg", "jpeg bytes");
+    WriteFile(dir_ / "photo.jpg", "jpeg bytes");
     ASSERT_EQ(cli_.Run({"wrap", Arg(dir_ / "photo.jpg")}).status, 0);
     fs::remove(dir_ / "photo.jpg");
     ASSERT_EQ(cli_.Run({"extract", "--ext", "jpg", Arg(dir_ / "photo.bmp")}).status, 0);
-    EXPECT_EQ(ReadBytes(dir_ / "photo.jpg"), "jpeg bytes");
+    EXPECT_EQ(ReadFile(dir_ / "photo.jpg"), "jpeg bytes");
 
     const CliRun byDefault = cli_.Run({"extract", "-d", Arg(dir_ / "out"), Arg(dir_ / "photo.bmp")});
     EXPECT_EQ(byDefault.status, 0) << byDefault.err;
-    EXPECT_EQ(ReadBytes(dir_ / "out" / "photo.qivg"), "jpeg bytes");
+    EXPECT_EQ(ReadFile(dir_ / "out" / "photo.qivg"), "jpeg bytes");
 }
 
 TEST_F(Bmp, ExtensionWithALeadingDotGetsOneDot) {
-    WriteBytes(dir_ / "w.bmp", Header() + "jpeg bytes");
+    WriteFile(dir_ / "w.bmp", Header() + "jpeg bytes");
     const CliRun run = cli_.Run({"extract", "--ext", ".jpg", Arg(dir_ / "w.bmp")});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(dir_.Names(), (std::set<std::string>{"w.bmp", "w.jpg"}));
-    EXPECT_EQ(ReadBytes(dir_ / "w.jpg"), "jpeg bytes");
+    EXPECT_EQ(ReadFile(dir_ / "w.jpg"), "jpeg bytes");
 }
 
 TEST_F(Bmp, OutputOptionAndForce) {
-    WriteBytes(dir_ / "a", "a");
+    WriteFile(dir_ / "a", "a");
     ASSERT_EQ(cli_.Run({"wrap", "-o", Arg(dir_ / "picture"), Arg(dir_ / "a")}).status, 0);
-    EXPECT_EQ(ReadBytes(dir_ / "picture"), Header() + "a");
-    WriteBytes(dir_ / "a.qivg", "old");
+    EXPECT_EQ(ReadFile(dir_ / "picture"), Header() + "a");
+    WriteFile(dir_ / "a.qivg", "old");
     EXPECT_EQ(cli_.Run({"extract", Arg(dir_ / "picture")}).status, 0) << "picture. + qivg";
-    EXPECT_EQ(ReadBytes(dir_ / "picture.qivg"), "a");
+    EXPECT_EQ(ReadFile(dir_ / "picture.qivg"), "a");
     EXPECT_EQ(cli_.Run({"extract", "-o", Arg(dir_ / "a.qivg"), Arg(dir_ / "picture")}).status, 1);
-    EXPECT_EQ(ReadBytes(dir_ / "a.qivg"), "old");
+    EXPECT_EQ(ReadFile(dir_ / "a.qivg"), "old");
     EXPECT_EQ(cli_.Run({"extract", "-f", "-o", Arg(dir_ / "a.qivg"), Arg(dir_ / "picture")}).status, 0);
-    EXPECT_EQ(ReadBytes(dir_ / "a.qivg"), "a");
+    EXPECT_EQ(ReadFile(dir_ / "a.qivg"), "a");
 }
 
 // An output that is there already: "-f" is suggested only where -f would replace it.
 TEST_F(Bmp, ForceIsSuggestedOnlyWhereItHelps) {
-    WriteBytes(dir_ / "a", "a");
-    WriteBytes(dir_ / "file", "old");
+    WriteFile(dir_ / "a", "a");
+    WriteFile(dir_ / "file", "old");
     fs::create_symlink(dir_ / "file", dir_ / "link");
     fs::create_directory(dir_ / "folder");
     ASSERT_EQ(::mkfifo(Arg(dir_ / "fifo").c_str(), 0600), 0);
@@ -83,12 +83,12 @@ TEST_F(Bmp, ForceIsSuggestedOnlyWhereItHelps) {
         EXPECT_EQ(run.status, 1);
         EXPECT_EQ(run.err, "qivg: " + Arg(dir_ / name) + ": " + message + "\n");
     }
-    EXPECT_EQ(ReadBytes(dir_ / "file"), "old");
+    EXPECT_EQ(ReadFile(dir_ / "file"), "old");
     EXPECT_TRUE(fs::is_empty(dir_ / "folder"));
 }
 
 TEST_F(Bmp, ShortFileIsDamagedAndWritesNothing) {
-    WriteBytes(dir_ / "short.bmp", std::string(117, 'x'));
+    WriteFile(dir_ / "short.bmp", std::string(117, 'x'));
     const CliRun run = cli_.Run({"extract", Arg(dir_ / "short.bmp")});
     EXPECT_EQ(run.status, 4);
     EXPECT_EQ(run.err, "qivg: " + Arg(dir_ / "short.bmp") +
@@ -98,14 +98,14 @@ TEST_F(Bmp, ShortFileIsDamagedAndWritesNothing) {
 
 TEST_F(Bmp, RecursiveWrapSkipsBitmapsAndExtractTakesOnlyThem) {
     fs::create_directories(dir_ / "t" / "sub");
-    WriteBytes(dir_ / "t" / "sub" / "x.txt", "x");
-    WriteBytes(dir_ / "t" / "y.bmp", Header() + "y");
+    WriteFile(dir_ / "t" / "sub" / "x.txt", "x");
+    WriteFile(dir_ / "t" / "y.bmp", Header() + "y");
     ASSERT_EQ(cli_.Run({"wrap", "-r", "-d", Arg(dir_ / "w"), Arg(dir_ / "t")}).status, 0);
-    EXPECT_EQ(NamesIn(dir_ / "w"), (std::set<std::string>{"sub", "sub/x.bmp"}));
+    EXPECT_EQ(TreeIn(dir_ / "w"), (std::set<std::string>{"sub", "sub/x.bmp"}));
 
     ASSERT_EQ(cli_.Run({"extract", "-r", "--ext", "out", Arg(dir_ / "t")}).status, 0);
-    EXPECT_EQ(NamesIn(dir_ / "t"), (std::set<std::string>{"sub", "sub/x.txt", "y.bmp", "y.out"}));
-    EXPECT_EQ(ReadBytes(dir_ / "t" / "y.out"), "y");
+    EXPECT_EQ(TreeIn(dir_ / "t"), (std::set<std::string>{"sub", "sub/x.txt", "y.bmp", "y.out"}));
+    EXPECT_EQ(ReadFile(dir_ / "t" / "y.out"), "y");
 }
 
 }  // namespace

@@ -21,8 +21,8 @@ void PrintTo(const UsageCase& c, std::ostream* os) {
 class UsageError : public CliTest, public ::testing::WithParamInterface<UsageCase> {};
 
 TEST_P(UsageError, EndsWithStatusTwoAndWritesNothing) {
-    WriteBytes(dir_ / "a", "x");
-    WriteBytes(dir_ / "b", "y");
+    WriteFile(dir_ / "a", "x");
+    WriteFile(dir_ / "b", "y");
     const std::string pw = PasswordFile("pw");
     // Every path a case names is in the scratch folder, so that a check that fails to refuse
     // writes nowhere else.

@@ -20,7 +20,7 @@ class EncryptDecrypt : public CliTest {
 protected:
     EncryptDecrypt() : content_(RandomBytes(5000, 3)) {
         fs::create_directories(dir_ / "in");
-        WriteBytes(dir_ / "in" / "a.txt", content_);
+        WriteFile(dir_ / "in" / "a.txt", content_);
         pw_ = PasswordFile("pw");
     }
     // The password file is given to the commands that take one.
@@ -36,34 +36,34 @@ protected:
 
 TEST_F(EncryptDecrypt, RoundTripBesideTheFileUnderTheStoredName) {
     ASSERT_EQ(Run({"encrypt", "-k", "-7", "-n", "12", Arg(dir_ / "in" / "a.txt")}).status, 0);
-    EXPECT_EQ(ReadBytes(dir_ / "in" / "a.txt"), content_) << "the source stays";
+    EXPECT_EQ(ReadFile(dir_ / "in" / "a.txt"), content_) << "the source stays";
     fs::rename(dir_ / "in" / "a.txt", dir_ / "in" / "original.txt");
 
     const CliRun run = Run({"decrypt", "-k", "-7", "-n", "12", Arg(dir_ / "in" / "a.txt.qivg")});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "") << "quiet on success with a single file";
-    EXPECT_EQ(ReadBytes(dir_ / "in" / "a.txt"), content_);
+    EXPECT_EQ(ReadFile(dir_ / "in" / "a.txt"), content_);
 }
 
 TEST_F(EncryptDecrypt, JapaneseFileNameRoundTrip) {
     const fs::path japanese = dir_ / "in" / "例え 書類.txt";
-    WriteBytes(japanese, content_);
+    WriteFile(japanese, content_);
     ASSERT_EQ(Run({"encrypt", Arg(japanese)}).status, 0);
     const CliRun run = Run({"decrypt", "-d", Arg(dir_ / "out"), Arg(dir_ / "in" / "例え 書類.txt.qivg")});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(ReadBytes(dir_ / "out" / "例え 書類.txt"), content_);
+    EXPECT_EQ(ReadFile(dir_ / "out" / "例え 書類.txt"), content_);
 }
 
 // A character with no CP932 form is stored as "?": the user is told the name that a
 // decryption will restore. A name that fits gets no word.
 TEST_F(EncryptDecrypt, NameWithNoCp932FormIsStoredWithQuestionMarks) {
     const fs::path odd = dir_ / "in" / "café☃.txt";
-    WriteBytes(odd, content_);
+    WriteFile(odd, content_);
     const CliRun run = Run({"encrypt", Arg(odd)});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "qivg: " + Arg(odd) + ": " + cli::StoredAsText("caf??.txt") + "\n");
     ASSERT_EQ(Run({"decrypt", "-d", Arg(dir_ / "out"), Arg(odd) + ".qivg"}).status, 0);
-    EXPECT_EQ(ReadBytes(dir_ / "out" / "caf??.txt"), content_);
+    EXPECT_EQ(ReadFile(dir_ / "out" / "caf??.txt"), content_);
 
     const CliRun named = Run({"encrypt", "-f", "--name", "雪だるま☃", Arg(dir_ / "in" / "a.txt")});
     EXPECT_EQ(named.err,
@@ -75,14 +75,14 @@ TEST_F(EncryptDecrypt, NameWithNoCp932FormIsStoredWithQuestionMarks) {
 TEST_F(EncryptDecrypt, OutputOptionNamesTheFileExactly) {
     ASSERT_EQ(Run({"encrypt", "-o", Arg(dir_ / "x.bin"), Arg(dir_ / "in" / "a.txt")}).status, 0);
     ASSERT_EQ(Run({"decrypt", "-o", Arg(dir_ / "y"), Arg(dir_ / "x.bin")}).status, 0);
-    EXPECT_EQ(ReadBytes(dir_ / "y"), content_);
+    EXPECT_EQ(ReadFile(dir_ / "y"), content_);
     EXPECT_FALSE(fs::exists(dir_ / "a.txt")) << "-o wins over the stored name";
 }
 
 TEST_F(EncryptDecrypt, NameOptionIsWhatDecryptionRestores) {
     ASSERT_EQ(Run({"encrypt", "--name", "報告.txt", Arg(dir_ / "in" / "a.txt")}).status, 0);
     ASSERT_EQ(Run({"decrypt", "-d", Arg(dir_ / "out"), Arg(dir_ / "in" / "a.txt.qivg")}).status, 0);
-    EXPECT_EQ(ReadBytes(dir_ / "out" / "報告.txt"), content_);
+    EXPECT_EQ(ReadFile(dir_ / "out" / "報告.txt"), content_);
 }
 
 TEST_F(EncryptDecrypt, NameWithALineEndIsAUsageErrorBeforeThePassword) {
@@ -98,10 +98,10 @@ TEST_F(EncryptDecrypt, NameWithALineEndIsAUsageErrorBeforeThePassword) {
 
 TEST_F(EncryptDecrypt, AFileNameWithALineEndIsStoredWithAnUnderscore) {
     const fs::path odd = dir_ / "in" / "a\nb.txt";
-    WriteBytes(odd, content_);
+    WriteFile(odd, content_);
     ASSERT_EQ(Run({"encrypt", Arg(odd)}).status, 0);
     ASSERT_EQ(Run({"decrypt", "-d", Arg(dir_ / "out"), Arg(odd.string() + ".qivg")}).status, 0);
-    EXPECT_EQ(ReadBytes(dir_ / "out" / "a_b.txt"), content_);
+    EXPECT_EQ(ReadFile(dir_ / "out" / "a_b.txt"), content_);
 }
 
 TEST_F(EncryptDecrypt, WithoutStoredNameTheFileLosesQivgOrGainsOut) {
@@ -113,7 +113,7 @@ TEST_F(EncryptDecrypt, WithoutStoredNameTheFileLosesQivgOrGainsOut) {
              Arg(dir_ / "in" / "b.QIVG"), Arg(dir_ / "in" / "c.dat")});
     EXPECT_EQ(run.status, 0) << run.err;
     for (const char* name : {"a.txt", "b", "c.dat.out"})
-        EXPECT_EQ(ReadBytes(dir_ / "out" / name), content_) << name;
+        EXPECT_EQ(ReadFile(dir_ / "out" / name), content_) << name;
 }
 
 // A stored name that is no plain file name, or one a user would not see or a program would
@@ -149,8 +149,8 @@ TEST_F(EncryptDecrypt, UnsafeStoredNameFallsBackToTheFileWithoutQivg) {
         const CliRun run = Run({"decrypt", Arg(dir_ / "d" / "f.qivg")});
         EXPECT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(dir_.Names(), (std::set<std::string>{"d", "in", "password.txt"})) << "nothing outside d";
-        EXPECT_EQ(NamesIn(dir_ / "d"), (std::set<std::string>{"f", "f.qivg"}));
-        EXPECT_EQ(ReadBytes(dir_ / "d" / "f"), content_);
+        EXPECT_EQ(TreeIn(dir_ / "d"), (std::set<std::string>{"f", "f.qivg"}));
+        EXPECT_EQ(ReadFile(dir_ / "d" / "f"), content_);
         const std::string shown = c.shown ? c.shown : ToUtf8(c.stored);
         EXPECT_EQ(run.err, c.why.empty()
                                ? std::string()
@@ -170,13 +170,13 @@ TEST_F(EncryptDecrypt, UnsafeStoredNameFallsBackToTheFileWithoutQivg) {
 // not hold: such a name is not used either.
 TEST_F(EncryptDecrypt, StoredNameWithBytesOfNoCharacterIsNotUsed) {
     fs::create_directories(dir_ / "d");
-    WriteBytes(dir_ / "d" / "f.qivg", CraftQivg(std::string("pw\r\na\xFF"
-                                                            "b.txt\r\n") +
-                                                    ToUtf8(kMarker) + HexOf("abc") + "\r\n",
-                                                0, 1));
+    WriteFile(dir_ / "d" / "f.qivg", CraftQivg(std::string("pw\r\na\xFF"
+                                                           "b.txt\r\n") +
+                                                   ToUtf8(kMarker) + HexOf("abc") + "\r\n",
+                                               0, 1));
     const CliRun run = Run({"decrypt", Arg(dir_ / "d" / "f.qivg")});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(ReadBytes(dir_ / "d" / "f"), "abc");
+    EXPECT_EQ(ReadFile(dir_ / "d" / "f"), "abc");
     EXPECT_EQ(run.err, "qivg: " + Arg(dir_ / "d" / "f.qivg") + ": " +
                            cli::UnusedNameText("a?b.txt", cli::kNameUnreadable, Arg(dir_ / "d" / "f")) +
                            "\n");
@@ -187,7 +187,7 @@ TEST_F(EncryptDecrypt, StoredNameWithBytesOfNoCharacterIsNotUsed) {
 TEST_F(EncryptDecrypt, LinkAtTheStoredNameIsNeverFollowed) {
     fs::create_directories(dir_ / "d");
     EncryptWithEngine(dir_ / "in" / "a.txt", dir_ / "d" / "f.qivg", u"pw", u"note.txt");
-    WriteBytes(dir_ / "target", "target");
+    WriteFile(dir_ / "target", "target");
     fs::create_symlink(dir_ / "target", dir_ / "d" / "note.txt");
     for (const bool force : {false, true}) {
         SCOPED_TRACE(force ? "-f" : "no -f");
@@ -197,7 +197,7 @@ TEST_F(EncryptDecrypt, LinkAtTheStoredNameIsNeverFollowed) {
         EXPECT_EQ(run.status, 1);
         EXPECT_EQ(run.err, "qivg: " + Arg(dir_ / "d" / "note.txt") + ": " + ToUtf8(kDestinationNotFile) +
                                std::string(cli::kStoredNameLinkNote) + "\n");
-        EXPECT_EQ(ReadBytes(dir_ / "target"), "target");
+        EXPECT_EQ(ReadFile(dir_ / "target"), "target");
         EXPECT_TRUE(fs::is_symlink(dir_ / "d" / "note.txt"));
         std::set<std::string> names;
         for (const auto& entry : fs::directory_iterator(dir_ / "d")) names.insert(entry.path().filename());
@@ -227,23 +227,23 @@ TEST_F(EncryptDecrypt, NamesReachTheTerminalWithoutTheirControlCharacters) {
 
 TEST_F(EncryptDecrypt, ExistingOutputNeedsForce) {
     ASSERT_EQ(Run({"encrypt", Arg(dir_ / "in" / "a.txt")}).status, 0);
-    const std::string first = ReadBytes(dir_ / "in" / "a.txt.qivg");
+    const std::string first = ReadFile(dir_ / "in" / "a.txt.qivg");
     const CliRun refused = Run({"encrypt", Arg(dir_ / "in" / "a.txt")});
     EXPECT_EQ(refused.status, 1);
     EXPECT_EQ(refused.err,
               "qivg: " + Arg(dir_ / "in" / "a.txt.qivg") +
                   ": 出力先のファイルが既に存在するため書き込めませんでした (-f で置き換えます)\n");
-    EXPECT_EQ(ReadBytes(dir_ / "in" / "a.txt.qivg"), first);
+    EXPECT_EQ(ReadFile(dir_ / "in" / "a.txt.qivg"), first);
 
     EXPECT_EQ(Run({"encrypt", "-f", Arg(dir_ / "in" / "a.txt")}).status, 0);
-    EXPECT_NE(ReadBytes(dir_ / "in" / "a.txt.qivg"), first) << "new round keys, new bytes";
+    EXPECT_NE(ReadFile(dir_ / "in" / "a.txt.qivg"), first) << "new round keys, new bytes";
 
-    WriteBytes(dir_ / "in" / "old", "old");
+    WriteFile(dir_ / "in" / "old", "old");
     EXPECT_EQ(Run({"decrypt", "-o", Arg(dir_ / "in" / "old"), Arg(dir_ / "in" / "a.txt.qivg")}).status, 1);
-    EXPECT_EQ(ReadBytes(dir_ / "in" / "old"), "old");
+    EXPECT_EQ(ReadFile(dir_ / "in" / "old"), "old");
     EXPECT_EQ(Run({"decrypt", "-f", "-o", Arg(dir_ / "in" / "old"), Arg(dir_ / "in" / "a.txt.qivg")}).status,
               0);
-    EXPECT_EQ(ReadBytes(dir_ / "in" / "old"), content_);
+    EXPECT_EQ(ReadFile(dir_ / "in" / "old"), content_);
 }
 
 // Someone else makes the output while qivg writes it: without -f that file is theirs to keep,
@@ -255,7 +255,7 @@ TEST_F(EncryptDecrypt, AnOutputMadeDuringTheWriteIsReplacedOnlyWithForce) {
         fs::remove(output);
         bool planted = false;
         cli_.writeHooks.writer = [&](int fd, const void* data, std::size_t size) {
-            if (!planted) WriteBytes(output, "someone else's");
+            if (!planted) WriteFile(output, "someone else's");
             planted = true;
             return ::write(fd, data, size);
         };
@@ -271,7 +271,7 @@ TEST_F(EncryptDecrypt, AnOutputMadeDuringTheWriteIsReplacedOnlyWithForce) {
             EXPECT_EQ(run.err,
                       "qivg: " + Arg(output) +
                           ": 出力先のファイルが既に存在するため書き込めませんでした (-f で置き換えます)\n");
-            EXPECT_EQ(ReadBytes(output), "someone else's");
+            EXPECT_EQ(ReadFile(output), "someone else's");
         }
     }
 }
@@ -355,7 +355,7 @@ TEST_F(EncryptDecrypt, OutputBesideAFileInDevNeedsADestination) {
     const CliRun placed = Run({"decrypt", "-d", Arg(dir_ / "out"), named});
     ::close(fd);
     EXPECT_EQ(placed.status, 0) << placed.err;
-    EXPECT_EQ(ReadBytes(dir_ / "out" / "a.txt"), content_);
+    EXPECT_EQ(ReadFile(dir_ / "out" / "a.txt"), content_);
 }
 
 TEST_F(EncryptDecrypt, StandardOutputGetsExactlyTheContent) {
@@ -381,12 +381,12 @@ TEST_F(EncryptDecrypt, StandardOutputOnATerminalIsRefused) {
 // Damage found after the first megabyte went out: what went out stays, the status says so.
 TEST_F(EncryptDecrypt, StandardOutputDamagedPartWayEndsWithStatusFour) {
     const std::string big = RandomBytes(3 << 20, 5);
-    WriteBytes(dir_ / "big", big);
+    WriteFile(dir_ / "big", big);
     ASSERT_EQ(Run({"encrypt", Arg(dir_ / "big")}).status, 0);
-    std::string qivg = ReadBytes(dir_ / "big.qivg");
+    std::string qivg = ReadFile(dir_ / "big.qivg");
     // Near the end a content digit becomes a byte of 0x80 or more: no hex digit.
     qivg[qivg.size() - 1000] = static_cast<char>(qivg[qivg.size() - 1000] ^ 0x80);
-    WriteBytes(dir_ / "big.qivg", qivg);
+    WriteFile(dir_ / "big.qivg", qivg);
 
     const CliRun run = Run({"decrypt", "-o", "-", Arg(dir_ / "big.qivg")});
     EXPECT_EQ(run.status, 4);
@@ -397,15 +397,15 @@ TEST_F(EncryptDecrypt, StandardOutputDamagedPartWayEndsWithStatusFour) {
     EXPECT_EQ(run.out, big.substr(0, run.out.size()));
 
     EXPECT_EQ(Run({"decrypt", "-f", Arg(dir_ / "big.qivg")}).status, 4);
-    EXPECT_EQ(ReadBytes(dir_ / "big"), big) << "a file output is left as it was";
+    EXPECT_EQ(ReadFile(dir_ / "big"), big) << "a file output is left as it was";
 }
 
 TEST_F(EncryptDecrypt, TestWritesALinePerGoodFileAndNoFile) {
-    WriteBytes(dir_ / "in" / "empty", "");
+    WriteFile(dir_ / "in" / "empty", "");
     ASSERT_EQ(Run({"encrypt", Arg(dir_ / "in" / "a.txt")}).status, 0);
     ASSERT_EQ(Run({"encrypt", "--name", "名前 (1).txt", Arg(dir_ / "in" / "empty")}).status, 0);
-    WriteBytes(dir_ / "in" / "junk.qivg", RandomBytes(300, 9));
-    const auto before = NamesIn(dir_ / "in");
+    WriteFile(dir_ / "in" / "junk.qivg", RandomBytes(300, 9));
+    const auto before = TreeIn(dir_ / "in");
 
     const CliRun run = Run({"test", Arg(dir_ / "in" / "a.txt.qivg"), Arg(dir_ / "in" / "junk.qivg"),
                             Arg(dir_ / "in" / "empty.qivg")});
@@ -415,7 +415,7 @@ TEST_F(EncryptDecrypt, TestWritesALinePerGoodFileAndNoFile) {
     EXPECT_EQ(run.err, "qivg: " + Arg(dir_ / "in" / "junk.qivg") +
                            ": 正しいqivg形式ファイルではありませんでした\n" +
                            "qivg: 3 件中 2 件成功、1 件失敗\n");
-    EXPECT_EQ(NamesIn(dir_ / "in"), before);
+    EXPECT_EQ(TreeIn(dir_ / "in"), before);
 
     const CliRun quiet =
         Run({"test", "-q", Arg(dir_ / "in" / "a.txt.qivg"), Arg(dir_ / "in" / "empty.qivg")});
@@ -441,7 +441,7 @@ TEST_F(EncryptDecrypt, StandardOutputThatFailsIsAFailure) {
     EXPECT_TRUE(streamed.err.starts_with("qivg: 標準出力: ファイルの読み書きに失敗しました。理由: "))
         << streamed.err;
     ::close(cli_.outFd);
-    EXPECT_EQ(ReadBytes(dir_ / "in" / "a.txt"), content_);
+    EXPECT_EQ(ReadFile(dir_ / "in" / "a.txt"), content_);
 }
 
 TEST_F(EncryptDecrypt, PayloadErrorSaysOnlyThatDecryptionFailed) {

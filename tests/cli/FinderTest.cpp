@@ -13,7 +13,7 @@ protected:
     // ten (when fewer rounds give a line that ends with it), so random keys would make the
     // tests that rely on it finding the numbers fail now and then.
     Finder() {
-        WriteBytes(dir_ / "a.txt", "found me");
+        WriteFile(dir_ / "a.txt", "found me");
         EncryptRequest request{
             dir_ / "a.txt", dir_ / "a.txt.qivg", u"pw", u"a.txt", 3, KeysFromScript(DrawScript(8, 1), 8)};
         EXPECT_TRUE(EncryptFile(request).ok());
@@ -43,7 +43,7 @@ TEST_F(Finder, FindSettingsUsesAndSaysThem) {
     const CliRun run = Run("pw", {"decrypt", "--find-settings"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, Message("内部変化数 3、暗号化回数 5 で一致しました"));
-    EXPECT_EQ(ReadBytes(dir_ / "a.txt"), "found me");
+    EXPECT_EQ(ReadFile(dir_ / "a.txt"), "found me");
 
     const CliRun tested = Run("pw", {"test", "-q", "--find-settings"});
     EXPECT_EQ(tested.status, 0);
@@ -64,7 +64,7 @@ TEST_F(Finder, WrongPasswordFindsNothing) {
 // A password that is only the end of the real one opens the file under more rounds, for some
 // InKey, content and all: such settings are never used or offered.
 TEST_F(CliTest, TheEndOfThePasswordFindsNothing) {
-    WriteBytes(dir_ / "s.txt", "secret content");
+    WriteFile(dir_ / "s.txt", "secret content");
     ASSERT_TRUE(EncryptFile({dir_ / "s.txt", dir_ / "s.qivg", u"secret1", u"s.txt", 0,
                              KeysFromScript(DrawScript(4, 1), 4)})
                     .ok());
@@ -92,7 +92,7 @@ TEST_F(CliTest, TheEndOfThePasswordFindsNothing) {
 // whatever the password: exit 4, not a wrong password. One that begins like a wrapped bitmap
 // is pointed to extract.
 TEST_F(CliTest, AFileThatIsNoQivgFileSaysSo) {
-    WriteBytes(dir_ / "a.txt", "content");
+    WriteFile(dir_ / "a.txt", "content");
     EncryptWithEngine(dir_ / "a.txt", dir_ / "a.qivg", u"pw", u"a.txt");
     const auto& header = BmpHeader();
     const std::string bmp(header.begin(), header.end());
@@ -102,13 +102,13 @@ TEST_F(CliTest, AFileThatIsNoQivgFileSaysSo) {
         {"random.qivg", RandomBytes(300, 9)},
         {"notes.txt", "買い物: 牛乳、卵\nmilk and eggs\r\n"},
         {"picture.bmp", bmp + "wrapped text"},
-        {"wrapped.bmp", bmp + ReadBytes(dir_ / "a.qivg")},
+        {"wrapped.bmp", bmp + ReadFile(dir_ / "a.qivg")},
     };
     const std::vector<std::string> commands[] = {
         {"decrypt"}, {"test"}, {"decrypt", "--find-settings"}, {"test", "--find-settings"}};
     const std::string pw = PasswordFile("pw");
     for (const auto& [name, bytes] : files) {
-        WriteBytes(dir_ / name, bytes);
+        WriteFile(dir_ / name, bytes);
         const std::string hint = name.ends_with(".bmp") ? bmpHint : "";
         for (std::vector<std::string> args : commands) {
             SCOPED_TRACE(name + " " + args.back());

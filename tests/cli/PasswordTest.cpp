@@ -23,7 +23,7 @@ TEST(Password, FirstLineEndsAtAnyLineEnd) {
 
 class PasswordInput : public CliTest {
 protected:
-    PasswordInput() { WriteBytes(dir_ / "a.txt", "secret content"); }
+    PasswordInput() { WriteFile(dir_ / "a.txt", "secret content"); }
     // encrypt a.txt, then decrypt it under the password from `passwordFile`.
     CliRun Decrypt(const std::string& passwordFile) {
         return cli_.Run({"decrypt", "-o", Arg(dir_ / "out.txt"), "--password-file", passwordFile,
@@ -35,7 +35,7 @@ TEST_F(PasswordInput, FileWithCrLfIsReadWithoutItsLineEnd) {
     EncryptWithCli(dir_ / "a.txt", "pass word");
     const CliRun run = Decrypt(PasswordFile("pass word", "\r\nsecond line\r\n"));
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(ReadBytes(dir_ / "out.txt"), "secret content");
+    EXPECT_EQ(ReadFile(dir_ / "out.txt"), "secret content");
 }
 
 TEST_F(PasswordInput, ByteOrderMarkIsNoPartOfThePassword) {
@@ -70,7 +70,7 @@ TEST_F(PasswordInput, TerminalIsAskedTwiceWhenEncrypting) {
     cli_.terminal.answers = {"pw"};
     EXPECT_EQ(cli_.Run({"decrypt", "-o", Arg(dir_ / "out.txt"), Arg(dir_ / "a.txt.qivg")}).status, 0);
     EXPECT_EQ(cli_.terminal.prompts.size(), 3u) << "asked once when decrypting";
-    EXPECT_EQ(ReadBytes(dir_ / "out.txt"), "secret content");
+    EXPECT_EQ(ReadFile(dir_ / "out.txt"), "secret content");
 }
 
 TEST_F(PasswordInput, PasswordFileWinsOverTheTerminal) {
@@ -142,7 +142,7 @@ TEST_F(PasswordInput, FifoGivesThePasswordItsWriterWrites) {
     const CliRun run = Decrypt(fifo.string());
     writer.join();
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(ReadBytes(dir_ / "out.txt"), "secret content");
+    EXPECT_EQ(ReadFile(dir_ / "out.txt"), "secret content");
 }
 
 // The longest password is 1024 UTF-16 units, for every command: no file holds a longer one.

@@ -15,10 +15,10 @@ namespace {
 class Process : public CliTest {
 protected:
     Process() {
-        WriteBytes(dir_ / "a.txt", "content");
+        WriteFile(dir_ / "a.txt", "content");
         pw_ = PasswordFile("pw");
         EncryptWithEngine(dir_ / "a.txt", dir_ / "a.qivg", u"pw", u"a.txt", 0, 1);
-        WriteBytes(dir_ / "junk.qivg", RandomBytes(40, 2));
+        WriteFile(dir_ / "junk.qivg", RandomBytes(40, 2));
     }
     std::string pw_;
 };
@@ -47,7 +47,7 @@ TEST_F(Process, ExitStatuses) {
 // /dev/stdin on a pipe is a FIFO, not a missing file.
 TEST_F(Process, StandardInputOnAPipeIsNoFile) {
     const ProcessRun run =
-        RunProcess({"decrypt", "--password-file", pw_, "/dev/stdin"}, ReadBytes(dir_ / "a.qivg"));
+        RunProcess({"decrypt", "--password-file", pw_, "/dev/stdin"}, ReadFile(dir_ / "a.qivg"));
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "qivg: /dev/stdin: 通常のファイルではありません\n");
 }
@@ -134,7 +134,7 @@ class Interrupt : public Process, public ::testing::WithParamInterface<int> {};
 TEST_P(Interrupt, PartWayLeavesNoOutput) {
     fs::create_directories(dir_ / "work");
     const fs::path big = dir_ / "work" / "big.bin";
-    WriteBytes(big, "");
+    WriteFile(big, "");
     fs::resize_file(big, std::uintmax_t{256} << 20);  // sparse: no disk for the source
     PtyProcess child({"encrypt", "--password-file", pw_, Arg(big)});
     ASSERT_TRUE(child.WaitFor("MB/s")) << child.Screen();
@@ -142,7 +142,7 @@ TEST_P(Interrupt, PartWayLeavesNoOutput) {
     EXPECT_EQ(child.Wait(), 130) << child.Screen();
     EXPECT_NE(child.Screen().find("big.bin:"), std::string::npos);
     EXPECT_NE(child.Screen().find("処理を中止しました"), std::string::npos) << child.Screen();
-    EXPECT_EQ(NamesIn(dir_ / "work"), std::set<std::string>{"big.bin"});
+    EXPECT_EQ(TreeIn(dir_ / "work"), std::set<std::string>{"big.bin"});
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, Interrupt, ::testing::Values(SIGINT, SIGTERM),

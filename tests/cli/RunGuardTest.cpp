@@ -24,15 +24,15 @@ protected:
     // Writes `content` at `name` (in the scratch folder), making its folders.
     fs::path File(const std::string& name, const std::string& content) {
         fs::create_directories((dir_ / name).parent_path());
-        WriteBytes(dir_ / name, content);
+        WriteFile(dir_ / name, content);
         return dir_ / name;
     }
     std::string Content(const fs::path& output, Holds holds) {
         switch (holds) {
             case Holds::Plain:
-                return ReadBytes(output);
+                return ReadFile(output);
             case Holds::Wrapped:
-                return ReadBytes(output).substr(kBmpHeaderSize);
+                return ReadFile(output).substr(kBmpHeaderSize);
             case Holds::Encrypted:
                 return HexRoadDecrypt(output, u"pw", 0, 1).content.value_or("(does not open)");
         }
@@ -126,7 +126,7 @@ TEST_F(RunGuard, AStoredNameNeverReplacesAnotherInput) {
     fs::create_directories(dir_ / "d");
     EncryptWithEngine(dir_ / "a.txt", dir_ / "d" / "a.qivg", u"pw", u"b.qivg");
     EncryptWithEngine(dir_ / "b.txt", dir_ / "d" / "b.qivg", u"pw", u"b.txt");
-    const std::string b = ReadBytes(dir_ / "d" / "b.qivg");
+    const std::string b = ReadFile(dir_ / "d" / "b.qivg");
     const std::string refused =
         Line(dir_ / "d" / "a.qivg", cli::InputOfThisRunText(Arg(dir_ / "d" / "b.qivg")));
     for (const bool aFirst : {true, false}) {
@@ -137,8 +137,8 @@ TEST_F(RunGuard, AStoredNameNeverReplacesAnotherInput) {
         const CliRun run = Run({"decrypt", "-f", Arg(first), Arg(second)});
         EXPECT_EQ(run.status, 1);
         EXPECT_EQ(run.err, refused + "qivg: 2 件中 1 件成功、1 件失敗\n");
-        EXPECT_EQ(ReadBytes(dir_ / "d" / "b.qivg"), b);
-        EXPECT_EQ(ReadBytes(dir_ / "d" / "b.txt"), "b's content");
+        EXPECT_EQ(ReadFile(dir_ / "d" / "b.qivg"), b);
+        EXPECT_EQ(ReadFile(dir_ / "d" / "b.txt"), "b's content");
     }
 }
 
@@ -151,8 +151,8 @@ TEST_F(RunGuard, AnOutputThatIsAnotherInputByInodeIsRefused) {
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, Line(dir_ / "x.txt", cli::InputOfThisRunText(Arg(dir_ / "x.bmp"))) +
                            "qivg: 2 件中 1 件成功、1 件失敗\n");
-    EXPECT_EQ(ReadBytes(dir_ / "x.bmp"), "y") << "the input y.dat, read whole before anything";
-    EXPECT_EQ(ReadBytes(dir_ / "y.bmp").substr(kBmpHeaderSize), "y");
+    EXPECT_EQ(ReadFile(dir_ / "x.bmp"), "y") << "the input y.dat, read whole before anything";
+    EXPECT_EQ(ReadFile(dir_ / "y.bmp").substr(kBmpHeaderSize), "y");
 }
 
 // Every command, -f given: an output that is the input (by its own path, through a link or a
@@ -179,13 +179,13 @@ TEST_P(OutputIsInput, IsRefusedEvenWithForce) {
     std::vector<std::string> args;
     for (const std::string& arg : c.args)
         args.push_back(arg.starts_with("@") ? Arg(dir_ / arg.substr(1)) : arg);
-    const std::string before = ReadBytes(dir_ / c.input);
+    const std::string before = ReadFile(dir_ / c.input);
     const auto names = dir_.Names();
 
     const CliRun run = Run(args);
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, Line(dir_ / c.input, ToUtf8(kOutputIsSource)));
-    EXPECT_EQ(ReadBytes(dir_ / c.input), before);
+    EXPECT_EQ(ReadFile(dir_ / c.input), before);
     EXPECT_EQ(dir_.Names(), names);
 }
 
@@ -205,14 +205,14 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(RunGuard, StandardOutputIntoTheInputIsRefused) {
     File("f.txt", "plain text");
     EncryptWithEngine(dir_ / "f.txt", dir_ / "f.qivg", u"pw", u"f.txt");
-    const std::string before = ReadBytes(dir_ / "f.qivg");
+    const std::string before = ReadFile(dir_ / "f.qivg");
     cli_.outFd = ::open(Arg(dir_ / "f.qivg").c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
     ASSERT_GE(cli_.outFd, 0);
     const CliRun run = Run({"decrypt", "-o", "-", Arg(dir_ / "f.qivg")});
     ::close(cli_.outFd);
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, Line(dir_ / "f.qivg", ToUtf8(kOutputIsSource)));
-    EXPECT_EQ(ReadBytes(dir_ / "f.qivg"), before);
+    EXPECT_EQ(ReadFile(dir_ / "f.qivg"), before);
 }
 
 }  // namespace

@@ -37,8 +37,8 @@ TEST_P(CliVector, DecryptsAsRecorded) {
     }
     // An empty stored name is no file name: the output is then the file without ".qivg".
     const std::string name = v.storedName.empty() ? fs::path(v.qivg).stem().string() : v.storedName;
-    EXPECT_EQ(NamesIn(dir_ / "out"), std::set<std::string>{name});
-    EXPECT_EQ(ReadBytes(dir_ / "out" / name), ReadBytes(VectorFolder() / v.plain));
+    EXPECT_EQ(TreeIn(dir_ / "out"), std::set<std::string>{name});
+    EXPECT_EQ(ReadFile(dir_ / "out" / name), ReadFile(VectorFolder() / v.plain));
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, CliVector, ::testing::ValuesIn(VectorRows()), VectorTestName);

@@ -1,8 +1,8 @@
 // The BMP disguise: the fixed header, wrap and extract at the sizes that matter, the dotted
 // stem that names their outputs, and a wrap taken back out.
 #include "BmpCodec.h"
-#include "CodecTestSupport.h"
 #include "FormatRules.h"
+#include "QivgFiles.h"
 #include "Utf.h"
 
 namespace angoka {
@@ -33,10 +33,10 @@ TEST(BmpCodec, WrapPutsTheHeaderInFrontOfEveryByte) {
         SCOPED_TRACE(size);
         ScratchFolder folder;
         const std::string plain = RandomBytes(size, static_cast<std::uint32_t>(size));
-        WriteBytes(folder / "photo.jpg", plain);
+        WriteFile(folder / "photo.jpg", plain);
         ASSERT_EQ(WrapBmp(folder / "photo.jpg", folder / "photo.bmp").outcome, Outcome::Ok);
-        EXPECT_TRUE(ReadBytes(folder / "photo.bmp") == HeaderBytes() + plain);
-        EXPECT_TRUE(ReadBytes(folder / "photo.jpg") == plain);
+        EXPECT_TRUE(ReadFile(folder / "photo.bmp") == HeaderBytes() + plain);
+        EXPECT_TRUE(ReadFile(folder / "photo.jpg") == plain);
     }
 }
 
@@ -52,11 +52,11 @@ TEST(BmpCodec, ExtractDropsTheFirst118BytesWhateverTheyAre) {
         ScratchFolder folder;
         // Not the header: extraction never looks at what it drops.
         const std::string source = RandomBytes(c.size, static_cast<std::uint32_t>(c.size) + 9);
-        WriteBytes(folder / "in.bmp", source);
-        WriteBytes(folder / "out.jpg", "previous");
+        WriteFile(folder / "in.bmp", source);
+        WriteFile(folder / "out.jpg", "previous");
         EXPECT_EQ(ExtractBmp(folder / "in.bmp", folder / "out.jpg", {}, {.replace = true}).outcome,
                   c.expected);
-        EXPECT_EQ(ReadBytes(folder / "out.jpg"), c.expected == Outcome::Ok ? source.substr(118) : "previous");
+        EXPECT_EQ(ReadFile(folder / "out.jpg"), c.expected == Outcome::Ok ? source.substr(118) : "previous");
         EXPECT_EQ(folder.Names(), (std::set<std::string>{"in.bmp", "out.jpg"}));
     }
 }
@@ -64,7 +64,7 @@ TEST(BmpCodec, ExtractDropsTheFirst118BytesWhateverTheyAre) {
 // A private file stays private once wrapped or extracted, unless the caller chose the bits.
 TEST(BmpCodec, ANewOutputTakesTheSourcesPermissionBits) {
     ScratchFolder folder;
-    WriteBytes(folder / "photo.jpg", RandomBytes(300));
+    WriteFile(folder / "photo.jpg", RandomBytes(300));
     fs::permissions(folder / "photo.jpg", fs::perms(0600));
     ASSERT_EQ(WrapBmp(folder / "photo.jpg", folder / "photo.bmp").outcome, Outcome::Ok);
     EXPECT_EQ(fs::status(folder / "photo.bmp").permissions(), fs::perms(0600));
@@ -100,7 +100,7 @@ TEST(BmpCodec, WrapThenExtractUnderTheStemGivesTheFileBack) {
     ScratchFolder folder;
     const std::string plain = RandomBytes(kChunkSize + 300);
     const fs::path original = folder / "photo.jpg";
-    WriteBytes(original, plain);
+    WriteFile(original, plain);
 
     const auto stem = DottedStem(TextFromPath(original));
     ASSERT_TRUE(stem.has_value());
@@ -108,7 +108,7 @@ TEST(BmpCodec, WrapThenExtractUnderTheStemGivesTheFileBack) {
     ASSERT_EQ(WrapBmp(original, wrapped).outcome, Outcome::Ok);
     fs::remove(original);
     ASSERT_EQ(ExtractBmp(wrapped, PathFromText(*stem + u"jpg")).outcome, Outcome::Ok);
-    EXPECT_TRUE(ReadBytes(original) == plain);
+    EXPECT_TRUE(ReadFile(original) == plain);
     EXPECT_EQ(folder.Names(), (std::set<std::string>{"photo.bmp", "photo.jpg"}));
 }
 

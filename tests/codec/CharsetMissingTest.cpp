@@ -1,9 +1,9 @@
 // A system without the CP932 converter: every road ends with a clear outcome or message, never
 // a crash, and writes nothing.
-#include "CodecTestSupport.h"
 #include "Messages.h"
 #include "NarrowCharset.h"
 #include "QivgCodec.h"
+#include "QivgFiles.h"
 
 namespace angoka {
 namespace {
@@ -13,7 +13,7 @@ using namespace angoka::testing;
 class CharsetMissing : public ::testing::Test {
 protected:
     void SetUp() override {
-        WriteBytes(folder / "in.bin", "data");
+        WriteFile(folder / "in.bin", "data");
         // Made while the converter is there: a Japanese name inside.
         ASSERT_TRUE(EncryptFile({folder / "in.bin", folder / "jp.qivg", u"pw", u"例え.txt", 0, Keys()}).ok());
         SetNarrowCharsetForTesting("NO-SUCH-CHARSET");

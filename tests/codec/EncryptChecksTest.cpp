@@ -1,7 +1,7 @@
 // Encryption refuses, before it reads or writes anything, what would make a file that can
 // never be opened again.
-#include "CodecTestSupport.h"
 #include "QivgCodec.h"
+#include "QivgFiles.h"
 
 namespace angoka {
 namespace {
@@ -35,7 +35,7 @@ TEST(EncryptChecks, RefuseWhatTheFormatCannotHoldBeforeWriting) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
         ScratchFolder folder;
-        WriteBytes(folder / "in.bin", "data");
+        WriteFile(folder / "in.bin", "data");
         const EncryptRequest request{
             folder / "in.bin",
             folder / "out.qivg",

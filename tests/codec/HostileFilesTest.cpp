@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "CodecTestSupport.h"
 #include "QivgCodec.h"
+#include "QivgFiles.h"
 
 namespace angoka {
 namespace {
@@ -57,14 +57,14 @@ TEST(HostileNames, AreNeverOfferedAndTheDecryptionWritesOnlyTheChosenOutput) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
         const fs::path qivg = work / "x.qivg";
-        WriteBytes(qivg, FileWithName(c.name));
+        WriteFile(qivg, FileWithName(c.name));
         const OpenedQivg opened = OpenQivg({qivg, u"pw", 3, 2});
         ASSERT_EQ(opened.result.outcome, Outcome::Ok);
         EXPECT_TRUE(opened.storedName.has_value());
         EXPECT_FALSE(opened.safeName.has_value());
 
         ASSERT_EQ(WriteQivg(opened, work / "chosen.bin").outcome, Outcome::Ok);
-        EXPECT_EQ(ReadBytes(work / "chosen.bin"), "data");
+        EXPECT_EQ(ReadFile(work / "chosen.bin"), "data");
         EXPECT_EQ(Tree(folder.path()),
                   (std::set<std::string>{"deep", "deep/work", "deep/work/x.qivg", "deep/work/chosen.bin"}));
         fs::remove(work / "chosen.bin");
@@ -84,7 +84,7 @@ TEST(HostileNames, DoubleByteCharactersAreJudgedWhole) {
         {"x\x81\x40x", u"x\u3000x"},  // the ideographic space
     };
     for (const auto& c : cases) {
-        WriteBytes(folder / "x.qivg", FileWithName(c.bytes));
+        WriteFile(folder / "x.qivg", FileWithName(c.bytes));
         const OpenedQivg opened = OpenQivg({folder / "x.qivg", u"pw", 3, 2});
         ASSERT_EQ(opened.result.outcome, Outcome::Ok);
         EXPECT_EQ(opened.safeName, std::optional<std::u16string>(c.name));
@@ -104,7 +104,7 @@ std::optional<std::uint64_t> BytesRead() {
 // A file of 4 GiB: its first bytes as given, the rest a hole (zero bytes that take no disk).
 fs::path HugeFile(const ScratchFolder& folder, const std::string& name, const std::string& head) {
     const fs::path path = folder / name;
-    WriteBytes(path, head);
+    WriteFile(path, head);
     fs::resize_file(path, std::uint64_t{4} << 30);
     return path;
 }

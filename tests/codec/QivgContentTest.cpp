@@ -1,7 +1,7 @@
 // Content is judged by characters of the narrow character set, as a reader of the whole
 // decrypted text does: both roads give the same outcome for content that no encryptor writes.
-#include "CodecTestSupport.h"
 #include "QivgCodec.h"
+#include "QivgFiles.h"
 
 namespace angoka {
 namespace {
@@ -81,7 +81,7 @@ TEST(QivgContent, IsJudgedByCharactersOnBothRoads) {
         SCOPED_TRACE(c.label);
         ScratchFolder folder;
         const fs::path qivg = folder / "c.qivg";
-        WriteBytes(qivg, CraftQivg("pw\r\nc\r\nCFEC2EC5CF3FADE6" + c.content + "\r\n", kKey, kRounds));
+        WriteFile(qivg, CraftQivg("pw\r\nc\r\nCFEC2EC5CF3FADE6" + c.content + "\r\n", kKey, kRounds));
         const OpenedQivg opened = OpenQivg({qivg, u"pw", kKey, kRounds});
         ASSERT_EQ(opened.result.outcome, Outcome::Ok);
         std::uint64_t ignored = 0;

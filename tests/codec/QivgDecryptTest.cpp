@@ -8,9 +8,9 @@
 #include <cctype>
 #include <functional>
 
-#include "CodecTestSupport.h"
 #include "NarrowCharset.h"
 #include "QivgCodec.h"
+#include "QivgFiles.h"
 
 namespace angoka {
 namespace {
@@ -26,7 +26,7 @@ void Encrypt(const ScratchFolder& folder, const std::string& plain, const fs::pa
              const std::u16string& name, const std::u16string& password = u"pw", std::int32_t inKey = 3,
              int n = 2) {
     const fs::path source = folder / "plain.tmp";
-    WriteBytes(source, plain);
+    WriteFile(source, plain);
     const Result r = EncryptFile({source, qivg, password, name, inKey, Keys(n)});
     ASSERT_EQ(r.outcome, Outcome::Ok) << r.reason();
     fs::remove(source);
@@ -47,7 +47,7 @@ TEST(QivgDecrypt, OpenGivesTheNameAndWritesNothingThenWriteCreatesTheFile) {
 
     const fs::path output = folder / "chosen" / PathFromText(*opened.safeName);
     ASSERT_EQ(WriteQivg(opened, output).outcome, Outcome::Ok);
-    EXPECT_TRUE(ReadBytes(folder / "chosen" / "photo.jpg") == plain);
+    EXPECT_TRUE(ReadFile(folder / "chosen" / "photo.jpg") == plain);
     EXPECT_EQ(folder.Names(), (std::set<std::string>{"chosen", "x.qivg"}));
 }
 
@@ -70,7 +70,7 @@ TEST(QivgDecrypt, StreamingToADescriptorWritesTheContentAndCountsIt) {
     EXPECT_EQ(StreamQivg(opened, fd, {}, &counted).outcome, Outcome::Ok);
     ::close(fd);
     EXPECT_EQ(counted, plain.size());
-    EXPECT_TRUE(ReadBytes(sink) == plain);
+    EXPECT_TRUE(ReadFile(sink) == plain);
 }
 
 TEST(QivgDecrypt, StreamingDamagedContentSaysSoAfterTheGoodPart) {
@@ -79,7 +79,7 @@ TEST(QivgDecrypt, StreamingDamagedContentSaysSoAfterTheGoodPart) {
     std::string envelope = "pw\r\nn\r\nCFEC2EC5CF3FADE6" + std::string(2 * kChunkSize + 64, 'A') + "G0\r\n";
     const fs::path qivg = folder / "bad.qivg";
     // n = 1 and InKey 0 with round offsets that cancel: four header bytes, then the envelope as is.
-    WriteBytes(qivg, std::string("\x10\x10\x10\x10", 4) + envelope);
+    WriteFile(qivg, std::string("\x10\x10\x10\x10", 4) + envelope);
     const OpenedQivg opened = OpenQivg({qivg, u"pw", 0, 1});
     ASSERT_EQ(opened.result.outcome, Outcome::Ok) << static_cast<int>(opened.result.outcome);
     std::uint64_t counted = 0;
@@ -137,7 +137,7 @@ TEST(QivgDecrypt, SourceMissingAndTooShortComeFirst) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
-        if (c.size) WriteBytes(c.source, std::string(*c.size, '\0'));
+        if (c.size) WriteFile(c.source, std::string(*c.size, '\0'));
         EXPECT_EQ(OpenQivg({c.source, u"pw", 0, n}).result.outcome, c.expected);
     }
 }
@@ -190,7 +190,7 @@ TEST(QivgDecrypt, AStoredNameIsOfferedOnlyWhenItIsAPlainFileName) {
         EXPECT_EQ(IsSafeFileName(c.name), c.safe);
         // Crafted, since encryption refuses some of these names.
         const fs::path qivg = folder / ("n" + std::to_string(i++) + ".qivg");
-        WriteBytes(
+        WriteFile(
             qivg,
             CraftQivg("pw\r\n" + ToNarrow(c.name) + "\r\nCFEC2EC5CF3FADE6" + HexOf("data") + "\r\n", 3, 2));
         const OpenedQivg opened = OpenQivg({qivg, u"pw", 3, 2});
@@ -225,14 +225,14 @@ TEST(QivgDecrypt, ASourceThatChangesBetweenOpenAndWriteWritesNothing) {
         SCOPED_TRACE(change.label);
         ScratchFolder folder;
         Encrypt(folder, RandomBytes(100), folder / "x.qivg", u"x.bin");
-        WriteBytes(folder / "out.bin", "previous");
+        WriteFile(folder / "out.bin", "previous");
         const OpenedQivg opened = OpenQivg({folder / "x.qivg", u"pw", 3, 2});
         ASSERT_TRUE(opened.result.ok());
         change.apply(folder / "x.qivg");
         const Result written = WriteQivg(opened, folder / "out.bin", {}, {.replace = true});
         EXPECT_EQ(written.outcome, Outcome::IoError);
         EXPECT_EQ(written.error, make_error_code(Errc::SourceChanged));
-        EXPECT_EQ(ReadBytes(folder / "out.bin"), "previous");
+        EXPECT_EQ(ReadFile(folder / "out.bin"), "previous");
     }
 }
 
@@ -240,7 +240,7 @@ TEST(QivgDecrypt, ASourceThatChangesBetweenOpenAndWriteWritesNothing) {
 TEST(QivgDecrypt, TheOpenStepReadsABoundedAmountAndCanBeCancelled) {
     ScratchFolder folder;
     const fs::path huge = folder / "huge.qivg";
-    WriteBytes(huge, CraftQivg("pw\r\n" + std::string(100, 'n'), 0, 1));
+    WriteFile(huge, CraftQivg("pw\r\n" + std::string(100, 'n'), 0, 1));
     fs::resize_file(huge, std::uint64_t{2} << 30);  // sparse: zero bytes never shift to a line end
     EXPECT_EQ(OpenQivg({huge, u"pw", 0, 1}).result.outcome, Outcome::NotQivg);
 
@@ -351,17 +351,17 @@ TEST_P(QivgCrafted, DecryptsOrRefusesWithoutWriting) {
     const CraftedCase& c = GetParam();
     ScratchFolder folder;
     const fs::path qivg = folder / "crafted.qivg";
-    WriteBytes(qivg, CraftQivg(c.envelope, kCraftKey, kCraftN));
-    WriteBytes(folder / "out.bin", "previous");
+    WriteFile(qivg, CraftQivg(c.envelope, kCraftKey, kCraftN));
+    WriteFile(folder / "out.bin", "previous");
 
     const OpenedQivg opened = OpenQivg({qivg, u"pw", kCraftKey, kCraftN});
     Outcome final = opened.result.outcome;
     if (opened.result.ok()) final = WriteQivg(opened, folder / "out.bin", {}, {.replace = true}).outcome;
     EXPECT_EQ(final, c.expected);
     if (c.expected == Outcome::Ok) {
-        EXPECT_TRUE(ReadBytes(folder / "out.bin") == c.content);
+        EXPECT_TRUE(ReadFile(folder / "out.bin") == c.content);
     } else {
-        EXPECT_EQ(ReadBytes(folder / "out.bin"), "previous");
+        EXPECT_EQ(ReadFile(folder / "out.bin"), "previous");
     }
     EXPECT_EQ(folder.Names(), (std::set<std::string>{"crafted.qivg", "out.bin"}));
 }

@@ -2,9 +2,9 @@
 // bytes, and each decrypts what the other wrote.
 #include <climits>
 
-#include "CodecTestSupport.h"
 #include "NarrowCharset.h"
 #include "QivgCodec.h"
+#include "QivgFiles.h"
 
 namespace angoka {
 namespace {
@@ -55,7 +55,7 @@ TEST_P(QivgRoads, SameBytesAndEachDecryptsTheOther) {
     ScratchFolder folder;
     const fs::path source = folder / "source.dat";
     const std::string plain = RandomBytes(c.sourceSize, static_cast<std::uint32_t>(c.sourceSize + 3));
-    WriteBytes(source, plain);
+    WriteFile(source, plain);
     const auto draws = DrawScript(c.n + 3, static_cast<std::uint32_t>(c.n * 31 + c.sourceSize));
 
     const fs::path byHexRoad = folder / "hex.qivg";
@@ -66,8 +66,8 @@ TEST_P(QivgRoads, SameBytesAndEachDecryptsTheOther) {
         EncryptFile({source, byCodec, c.password, c.baseName, c.inKey, KeysFromScript(draws, c.n + 3)});
     ASSERT_EQ(encrypted.outcome, Outcome::Ok) << encrypted.reason();
 
-    const std::string expected = ReadBytes(byHexRoad);
-    const std::string actual = ReadBytes(byCodec);
+    const std::string expected = ReadFile(byHexRoad);
+    const std::string actual = ReadFile(byCodec);
     ASSERT_EQ(actual.size(),
               ToNarrow(c.password).size() + ToNarrow(c.baseName).size() + 2 * c.sourceSize + c.n + 25);
     if (actual != expected) {
@@ -89,7 +89,7 @@ TEST_P(QivgRoads, SameBytesAndEachDecryptsTheOther) {
     EXPECT_EQ(*opened.storedName, c.baseName);
     const fs::path restored = folder / "restored.dat";
     ASSERT_EQ(WriteQivg(opened, restored).outcome, Outcome::Ok);
-    EXPECT_TRUE(ReadBytes(restored) == plain);
+    EXPECT_TRUE(ReadFile(restored) == plain);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, QivgRoads, ::testing::ValuesIn(RoadCases()),

@@ -2,8 +2,8 @@
 // bytes written; only "ok" may write, and any other outcome leaves an existing file alone.
 #include <map>
 
-#include "CodecTestSupport.h"
 #include "QivgCodec.h"
+#include "QivgFiles.h"
 #include "Utf.h"
 #include "VectorTable.h"
 
@@ -44,7 +44,7 @@ TEST_P(QivgVector, DecryptsAsRecorded) {
     ScratchFolder folder;
     const fs::path destination = folder / "out.bin";
     const std::string previous = "an older file that must survive every failure";
-    WriteBytes(destination, previous);
+    WriteFile(destination, previous);
 
     const OpenedQivg opened =
         OpenQivg({VectorFolder() / row.qivg, FromUtf8(row.password), row.inKey, row.rounds});
@@ -70,9 +70,9 @@ TEST_P(QivgVector, DecryptsAsRecorded) {
     EXPECT_EQ(AsVectorOutcome(final), expected);
 
     if (expected == Outcome::Ok) {
-        EXPECT_EQ(ReadBytes(destination), ReadBytes(VectorFolder() / row.plain));
+        EXPECT_EQ(ReadFile(destination), ReadFile(VectorFolder() / row.plain));
     } else {
-        EXPECT_EQ(ReadBytes(destination), previous);
+        EXPECT_EQ(ReadFile(destination), previous);
     }
     EXPECT_EQ(folder.Names(), std::set<std::string>{"out.bin"});
 }

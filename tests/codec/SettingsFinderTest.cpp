@@ -4,8 +4,8 @@
 #include <random>
 
 #include "BmpCodec.h"
-#include "CodecTestSupport.h"
 #include "QivgCodec.h"
+#include "QivgFiles.h"
 #include "Utf.h"
 #include "VectorTable.h"
 
@@ -15,7 +15,7 @@ namespace {
 using namespace angoka::testing;
 
 fs::path Encrypted(const ScratchFolder& folder, std::int32_t inKey, int n, std::uint32_t seed) {
-    WriteBytes(folder / "plain.bin", RandomBytes(5000, seed));
+    WriteFile(folder / "plain.bin", RandomBytes(5000, seed));
     const fs::path qivg = folder / ("k" + std::to_string(inKey) + "n" + std::to_string(n) + ".qivg");
     EXPECT_TRUE(EncryptFile({folder / "plain.bin", qivg, u"秘密pw", u"plain.bin", inKey,
                              KeysFromScript(DrawScript(n + 3, seed), n + 3)})
@@ -52,11 +52,11 @@ TEST(SettingsFinder, AWrongPasswordFindsNothing) {
 TEST(SettingsFinder, ReportsAMissingFileAndFindsNothingInGarbage) {
     ScratchFolder folder;
     EXPECT_EQ(FindSettings(folder / "missing.qivg", u"pw").result.outcome, Outcome::SourceMissing);
-    WriteBytes(folder / "garbage.qivg", RandomBytes(1 << 16, 4));
+    WriteFile(folder / "garbage.qivg", RandomBytes(1 << 16, 4));
     const FoundSettings found = FindSettings(folder / "garbage.qivg", u"pw");
     EXPECT_TRUE(found.result.ok());
     EXPECT_TRUE(found.settings.empty());
-    WriteBytes(folder / "short.qivg", "abc");
+    WriteFile(folder / "short.qivg", "abc");
     EXPECT_TRUE(FindSettings(folder / "short.qivg", u"pw").settings.empty());
 }
 
@@ -79,7 +79,7 @@ TEST(SettingsFinder, EveryVectorIsFoundUnderItsOwnSettings) {
 // keys. The finder must never hand such a setting to anyone.
 fs::path MadeWith(const ScratchFolder& folder, const std::string& name, const std::u16string& password,
                   QivgSettings made, std::uint32_t seed, std::size_t contentSize = 40) {
-    WriteBytes(folder / "plain.bin", RandomBytes(contentSize, seed));
+    WriteFile(folder / "plain.bin", RandomBytes(contentSize, seed));
     const fs::path qivg = folder / name;
     fs::remove(qivg);
     const int rounds = made.rounds + 3;
@@ -148,11 +148,11 @@ TEST(SettingsFinder, TellsAQivgFileFromAnyOtherByItsShape) {
         {"a text file", std::string(3000, 'a') + "\r\nline two\r\n" + std::string(5000, 'z')},
         {"zero bytes", std::string(40000, '\0')},
         {"empty", ""},
-        {"a wrapped .qivg file", std::string(bmp.begin(), bmp.end()) + ReadBytes(qivg)},
+        {"a wrapped .qivg file", std::string(bmp.begin(), bmp.end()) + ReadFile(qivg)},
     };
     for (const auto& f : foreign) {
         SCOPED_TRACE(f.name);
-        WriteBytes(folder / "foreign", f.bytes);
+        WriteFile(folder / "foreign", f.bytes);
         const FoundSettings found = FindSettings(folder / "foreign", u"secret");
         ASSERT_TRUE(found.result.ok());
         EXPECT_FALSE(found.qivgShape);

@@ -10,8 +10,8 @@
 #include <utility>
 
 #include "BmpCodec.h"
-#include "CodecTestSupport.h"
 #include "QivgCodec.h"
+#include "QivgFiles.h"
 #include "SourceFile.h"
 
 namespace angoka {
@@ -66,45 +66,45 @@ const std::vector<Operation>& Operations() {
     static const std::vector<Operation> operations = {
         {"encrypt",
          [](const ScratchFolder& folder, const std::string& plain) {
-             WriteBytes(folder / "in.bin", plain);
+             WriteFile(folder / "in.bin", plain);
              return folder / "in.bin";
          },
          Encrypt,
          [](const fs::path& output, const std::string& plain) {
              const fs::path check = fs::path(output.string() + ".check");
              ASSERT_EQ(Decrypt(output, check, {}, {}).outcome, Outcome::Ok);
-             EXPECT_TRUE(ReadBytes(check) == plain);
+             EXPECT_TRUE(ReadFile(check) == plain);
              fs::remove(check);
          }},
         {"decrypt",
          [](const ScratchFolder& folder, const std::string& plain) {
-             WriteBytes(folder / "plain.tmp", plain);
+             WriteFile(folder / "plain.tmp", plain);
              EXPECT_TRUE(Encrypt(folder / "plain.tmp", folder / "in.qivg", {}, {}).ok());
              fs::remove(folder / "plain.tmp");
              return folder / "in.qivg";
          },
          Decrypt,
-         [](const fs::path& output, const std::string& plain) { EXPECT_TRUE(ReadBytes(output) == plain); }},
+         [](const fs::path& output, const std::string& plain) { EXPECT_TRUE(ReadFile(output) == plain); }},
         {"wrap",
          [](const ScratchFolder& folder, const std::string& plain) {
-             WriteBytes(folder / "in.jpg", plain);
+             WriteFile(folder / "in.jpg", plain);
              return folder / "in.jpg";
          },
          [](const fs::path& s, const fs::path& d, const Progress& p, const WriteOptions& o) {
              return WrapBmp(s, d, p, o);
          },
          [](const fs::path& output, const std::string& plain) {
-             EXPECT_TRUE(ReadBytes(output) == WithHeader(plain));
+             EXPECT_TRUE(ReadFile(output) == WithHeader(plain));
          }},
         {"extract",
          [](const ScratchFolder& folder, const std::string& plain) {
-             WriteBytes(folder / "in.bmp", WithHeader(plain));
+             WriteFile(folder / "in.bmp", WithHeader(plain));
              return folder / "in.bmp";
          },
          [](const fs::path& s, const fs::path& d, const Progress& p, const WriteOptions& o) {
              return ExtractBmp(s, d, p, o);
          },
-         [](const fs::path& output, const std::string& plain) { EXPECT_TRUE(ReadBytes(output) == plain); }},
+         [](const fs::path& output, const std::string& plain) { EXPECT_TRUE(ReadFile(output) == plain); }},
     };
     return operations;
 }
@@ -120,7 +120,7 @@ TEST_P(Streaming, ChunkBoundarySizesReplaceTheDestinationExactly) {
         const std::string plain = RandomBytes(size, static_cast<std::uint32_t>(size));
         const fs::path source = op.prepare(folder, plain);
         const fs::path output = folder / "out";
-        WriteBytes(output, RandomBytes(5000));  // longer than some outputs: must not leave a tail
+        WriteFile(output, RandomBytes(5000));  // longer than some outputs: must not leave a tail
         const auto names = folder.Names();
 
         const Result r = op.run(source, output, {}, {.replace = true});
@@ -170,8 +170,8 @@ TEST_P(Streaming, CancelStopsAtTheNextCheckAndLeavesTheDestinationAsItWas) {
         ScratchFolder folder;
         const std::string plain = RandomBytes(3 * kChunkSize + 17);
         const fs::path source = op.prepare(folder, plain);
-        const std::string sourceBytes = ReadBytes(source);
-        WriteBytes(folder / "out", "previous");
+        const std::string sourceBytes = ReadFile(source);
+        WriteFile(folder / "out", "previous");
         const auto names = folder.Names();
 
         std::atomic<bool> cancel{step.when == When::BeforeStart};
@@ -195,8 +195,8 @@ TEST_P(Streaming, CancelStopsAtTheNextCheckAndLeavesTheDestinationAsItWas) {
         if (step.when == When::AfterTheFirstChunk) {
             EXPECT_EQ(reports, 2);
         }
-        EXPECT_TRUE(ReadBytes(source) == sourceBytes);
-        EXPECT_EQ(ReadBytes(folder / "out"), "previous");
+        EXPECT_TRUE(ReadFile(source) == sourceBytes);
+        EXPECT_EQ(ReadFile(folder / "out"), "previous");
         EXPECT_EQ(folder.Names(), names);
     }
 }
@@ -221,14 +221,14 @@ TEST_P(Streaming, AWriteThatFailsPartWayLeavesTheDestinationAsItWas) {
         SCOPED_TRACE(room);
         ScratchFolder folder;
         const fs::path source = op.prepare(folder, RandomBytes(3 * kChunkSize + 1));
-        WriteBytes(folder / "out", "previous");
+        WriteFile(folder / "out", "previous");
         const auto names = folder.Names();
 
         const Result r = op.run(source, folder / "out", {}, {.replace = true, .writer = DiskFullAfter(room)});
         EXPECT_EQ(r.outcome, Outcome::IoError);
         EXPECT_EQ(r.error, SystemError(ENOSPC));
         EXPECT_EQ(r.path, folder / "out");
-        EXPECT_EQ(ReadBytes(folder / "out"), "previous");
+        EXPECT_EQ(ReadFile(folder / "out"), "previous");
         EXPECT_EQ(folder.Names(), names);
     }
 }
@@ -250,7 +250,7 @@ TEST_P(Streaming, ADestinationThatIsAFolderIsRefusedBeforeWriting) {
     ScratchFolder folder;
     const fs::path source = op.prepare(folder, RandomBytes(1000));
     fs::create_directory(folder / "sub");
-    WriteBytes(folder / "sub" / "keep", "kept");
+    WriteFile(folder / "sub" / "keep", "kept");
     const auto names = folder.Names();
 
     for (const fs::path& destination : {folder / "sub", folder / "sub" / "", folder.path()}) {
@@ -258,7 +258,7 @@ TEST_P(Streaming, ADestinationThatIsAFolderIsRefusedBeforeWriting) {
         EXPECT_EQ(op.run(source, destination, {}, {}).outcome, Outcome::DestinationIsFolder);
         EXPECT_EQ(folder.Names(), names);
         EXPECT_EQ(fs::directory_iterator(folder / "sub")->path().filename(), "keep");
-        EXPECT_EQ(ReadBytes(folder / "sub" / "keep"), "kept");
+        EXPECT_EQ(ReadFile(folder / "sub" / "keep"), "kept");
     }
 }
 
@@ -267,7 +267,7 @@ TEST_P(Streaming, AnExistingFileOrANonFileIsRefusedBeforeWriting) {
     ScratchFolder folder;
     const std::string plain = RandomBytes(1000);
     const fs::path source = op.prepare(folder, plain);
-    WriteBytes(folder / "out", "previous");
+    WriteFile(folder / "out", "previous");
     ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0);
     const auto names = folder.Names();
     struct Case {
@@ -284,7 +284,7 @@ TEST_P(Streaming, AnExistingFileOrANonFileIsRefusedBeforeWriting) {
         EXPECT_EQ(r.outcome, c.expected);
         EXPECT_EQ(r.path, folder / c.destination);
         EXPECT_EQ(folder.Names(), names);
-        EXPECT_EQ(ReadBytes(folder / "out"), "previous");
+        EXPECT_EQ(ReadFile(folder / "out"), "previous");
     }
     ASSERT_EQ(op.run(source, folder / "out", {}, {.replace = true}).outcome, Outcome::Ok);
     op.verify(folder / "out", plain);
@@ -294,14 +294,14 @@ TEST_P(Streaming, MissingSourceOrFolderWritesNothing) {
     const Operation& op = GetParam();
     ScratchFolder folder;
     fs::create_directory(folder / "sub");
-    WriteBytes(folder / "out", "previous");
+    WriteFile(folder / "out", "previous");
     // A path through a file ("file.txt/child", ENOTDIR) names nothing, as a missing one does.
     const fs::path file = op.prepare(folder, "a file");
     const auto names = folder.Names();
     for (const fs::path& source : {folder / "missing", folder / "sub", file / "child"}) {
         SCOPED_TRACE(source.string());
         EXPECT_EQ(op.run(source, folder / "out", {}, {}).outcome, Outcome::SourceMissing);
-        EXPECT_EQ(ReadBytes(folder / "out"), "previous");
+        EXPECT_EQ(ReadFile(folder / "out"), "previous");
         EXPECT_EQ(folder.Names(), names);
     }
 }
@@ -341,7 +341,7 @@ TEST_P(Streaming, ASourceThatChangesDuringTheRunWritesNothing) {
         {"grows", [](const fs::path& p) { fs::resize_file(p, fs::file_size(p) + 4); }},
         {"is replaced",
          [](const fs::path& p) {
-             WriteBytes(p.string() + ".new", "another file");
+             WriteFile(p.string() + ".new", "another file");
              fs::rename(p.string() + ".new", p);
          }},
         {"is removed", [](const fs::path& p) { fs::remove(p); }},
@@ -361,7 +361,7 @@ TEST_P(Streaming, ASourceThatChangesDuringTheRunWritesNothing) {
         SCOPED_TRACE(change.label);
         ScratchFolder folder;
         const fs::path source = op.prepare(folder, RandomBytes(3 * kChunkSize + 17));
-        WriteBytes(folder / "out", "previous");
+        WriteFile(folder / "out", "previous");
         bool changed = false;
         Progress progress;
         progress.report = [&](std::uint64_t, std::uint64_t) {
@@ -371,7 +371,7 @@ TEST_P(Streaming, ASourceThatChangesDuringTheRunWritesNothing) {
         EXPECT_EQ(r.outcome, Outcome::IoError);
         EXPECT_EQ(r.error, make_error_code(Errc::SourceChanged));
         EXPECT_EQ(r.path, source);
-        EXPECT_EQ(ReadBytes(folder / "out"), "previous");
+        EXPECT_EQ(ReadFile(folder / "out"), "previous");
         std::set<std::string> names = {"out"};
         if (fs::exists(source)) names.insert(source.filename().string());
         EXPECT_EQ(folder.Names(), names);

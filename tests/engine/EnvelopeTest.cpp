@@ -4,18 +4,18 @@
 #include "BinAngsDL.h"
 #include "Envelope.h"
 #include "HexText.h"
-#include "TestSupport.h"
+#include "QivgFiles.h"
 
 namespace angoka {
 namespace {
 
-using test::TempFolder;
-using test::Utf16;
+using testing::ScratchFolder;
+using testing::Utf16;
 
 const std::u16string kMarker = u"CFEC2EC5CF3FADE6";
 const std::u16string kMismatch = Utf16("パスワードが一致しません");
 
-class EnvelopeRoad : public testing::Test {
+class EnvelopeRoad : public ::testing::Test {
 protected:
     FakeRunTime services;
     BinAngsDL cipher{services};
@@ -43,8 +43,8 @@ protected:
 
 // A 3-byte a.txt under a four-character password and one extra round.
 TEST_F(EnvelopeRoad, WorkedExampleGivesThe74DigitEnvelopeAndA41ByteFile) {
-    TempFolder folder;
-    test::WriteFile(folder / "a.txt", "ABC");
+    ScratchFolder folder;
+    testing::WriteFile(folder / "a.txt", "ABC");
     cipher.InKey(-4);
     std::u16string source = folder.PathText("a.txt");
     std::u16string work = kMarker + cipher.OpenBin(source);
@@ -70,7 +70,7 @@ TEST_F(EnvelopeRoad, WorkedExampleGivesThe74DigitEnvelopeAndA41ByteFile) {
     encrypted = cipher.Angs(encrypted);
     std::u16string destination = folder.PathText("a.qivg");
     cipher.SaveBin(destination, encrypted);
-    const std::string file = test::ReadFile(folder / "a.qivg");
+    const std::string file = testing::ReadFile(folder / "a.qivg");
     ASSERT_EQ(file.size(), 41u);
     const auto first = static_cast<unsigned char>(file[0]);
     EXPECT_GE(first >> 4, 1);
@@ -144,7 +144,7 @@ TEST_F(EnvelopeRoad, PasswordMismatchShowsItsMessageAndStillSetsTheName) {
         {Utf16("한"), Utf16("한")},  // stored as "?": never matches itself
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.given));
+        SCOPED_TRACE(::testing::PrintToString(c.given));
         services.messages.clear();
         const std::u16string encrypted = Wrap(c.stored, u"stored.txt", kMarker);
         EXPECT_EQ(Open(c.given, encrypted), u"Error");
@@ -236,14 +236,14 @@ TEST_F(EnvelopeRoad, PassAngsYieldsFourTimesAndPassHukgsNever) {
 // working folder, not even while the engine yields, and a file of the old fixed name is
 // left alone.
 TEST_F(EnvelopeRoad, NeverTouchesTheDisk) {
-    TempFolder temp, work;
-    test::WriteFile(temp / "zltbin.tmp", "someone else's");
-    const test::WorkingFolder inside(work.path());
+    ScratchFolder temp, work;
+    testing::WriteFile(temp / "zltbin.tmp", "someone else's");
+    const testing::WorkingFolder inside(work.path());
     cipher.TempFilePath(temp.PathText());
     int checks = 0;
     services.onYield = [&] {
         ++checks;
-        EXPECT_EQ(temp.Names(), std::vector<std::string>{"zltbin.tmp"});
+        EXPECT_EQ(temp.Names(), std::set<std::string>{"zltbin.tmp"});
         EXPECT_TRUE(work.Names().empty());
     };
     const std::u16string encrypted = Wrap(u"pw", u"n", kMarker);
@@ -257,8 +257,8 @@ TEST_F(EnvelopeRoad, NeverTouchesTheDisk) {
     std::u16string again = unset.PassAngs(payload);
     EXPECT_EQ(unset.PassHukgs(again), u"AB");
 
-    EXPECT_EQ(temp.Names(), std::vector<std::string>{"zltbin.tmp"});
-    EXPECT_EQ(test::ReadFile(temp / "zltbin.tmp"), "someone else's");
+    EXPECT_EQ(temp.Names(), std::set<std::string>{"zltbin.tmp"});
+    EXPECT_EQ(testing::ReadFile(temp / "zltbin.tmp"), "someone else's");
     EXPECT_TRUE(work.Names().empty());
 }
 

@@ -8,19 +8,19 @@
 #include "AtomicFile.h"
 #include "BinAngsDL.h"
 #include "Messages.h"
-#include "TestSupport.h"
+#include "QivgFiles.h"
 
 namespace angoka {
 namespace {
 
-using test::ReadFile;
-using test::TempFolder;
-using test::Utf16;
-using test::WriteFile;
+using testing::ReadFile;
+using testing::ScratchFolder;
+using testing::Utf16;
+using testing::WriteFile;
 
-class FileTransfer : public testing::Test {
+class FileTransfer : public ::testing::Test {
 protected:
-    TempFolder folder;
+    ScratchFolder folder;
     FakeRunTime services;
     BinAngsDL cipher{services};
 
@@ -79,7 +79,7 @@ TEST_F(FileTransfer, NoFileAtThePathShowsNotFoundWithThePathAndGivesEmptyText) {
     for (const std::u16string& title : {std::u16string(), Utf16("題名")}) {
         cipher.TitleName(title);
         for (const auto& path : paths) {
-            SCOPED_TRACE(testing::PrintToString(path));
+            SCOPED_TRACE(::testing::PrintToString(path));
             services.messages.clear();
             EXPECT_EQ(Open(path), u"");
             ASSERT_EQ(services.messages.size(), 1u);
@@ -108,7 +108,7 @@ TEST_F(FileTransfer, OverwritingALongerFileLeavesExactlyTheNewContent) {
     WriteFile(folder / "long.bin", std::string(100, 'x'));
     Save(folder.PathText("long.bin"), u"0D0A");
     EXPECT_EQ(ReadFile(folder / "long.bin"), "\r\n");
-    EXPECT_EQ(folder.Names(), std::vector<std::string>{"long.bin"});
+    EXPECT_EQ(folder.Names(), std::set<std::string>{"long.bin"});
 }
 
 TEST_F(FileTransfer, OddLengthShowsItsMessageAndWritesNothing) {
@@ -126,7 +126,7 @@ TEST_F(FileTransfer, OddLengthShowsItsMessageAndWritesNothing) {
         }
     }
     EXPECT_EQ(ReadFile(folder / "keep.bin"), "keep");
-    EXPECT_EQ(folder.Names(), std::vector<std::string>{"keep.bin"});
+    EXPECT_EQ(folder.Names(), std::set<std::string>{"keep.bin"});
     EXPECT_EQ(cipher.GetErr(), u"0");
 }
 
@@ -135,7 +135,7 @@ TEST_F(FileTransfer, NonHexPairIsAFailureOfItsOwnAndWritesNothing) {
     const std::u16string texts[] = {u"0G", u"000G", u"00 1", u"-1", Utf16("００")};
     for (const auto& text : texts) {
         for (const char* name : {"keep.bin", "new.bin"}) {
-            SCOPED_TRACE(testing::PrintToString(text) + " into " + name);
+            SCOPED_TRACE(::testing::PrintToString(text) + " into " + name);
             EXPECT_THROW(Save(folder.PathText(name), text), BadHexError);
         }
     }
@@ -147,7 +147,7 @@ TEST_F(FileTransfer, NonHexPairIsAFailureOfItsOwnAndWritesNothing) {
     }
     EXPECT_TRUE(services.messages.empty());
     EXPECT_EQ(ReadFile(folder / "keep.bin"), "keep");
-    EXPECT_EQ(folder.Names(), std::vector<std::string>{"keep.bin"});
+    EXPECT_EQ(folder.Names(), std::set<std::string>{"keep.bin"});
 }
 
 // A write that cannot be done leaves the destination as it was and no temporary file behind.
@@ -196,7 +196,7 @@ TEST_F(FileTransfer, FailureNamesThePathAndTheSystemsReason) {
 }
 
 TEST(AtomicFileTest, WriteFailingPartWayKeepsTheOldFile) {
-    TempFolder folder;
+    ScratchFolder folder;
     WriteFile(folder / "dest.bin", "old");
     int calls = 0;
     const decltype(WriteOptions::writer) failing = [&calls](int fd, const void* data,
@@ -211,11 +211,11 @@ TEST(AtomicFileTest, WriteFailingPartWayKeepsTheOldFile) {
         EXPECT_EQ(ReadFile(folder / "dest.bin"), "old");  // untouched while the temporary file lives
     }
     EXPECT_EQ(ReadFile(folder / "dest.bin"), "old");
-    EXPECT_EQ(folder.Names(), std::vector<std::string>{"dest.bin"});
+    EXPECT_EQ(folder.Names(), std::set<std::string>{"dest.bin"});
 }
 
 TEST(AtomicFileTest, WriterThatWritesNothingIsAFailureNotALoop) {
-    TempFolder folder;
+    ScratchFolder folder;
     AtomicFile file(folder / "dest.bin",
                     {.writer = [](int, const void*, std::size_t) -> ssize_t { return 0; }});
     EXPECT_THROW(file.Write("x", 1), FileError);
@@ -224,7 +224,7 @@ TEST(AtomicFileTest, WriterThatWritesNothingIsAFailureNotALoop) {
 }
 
 TEST(ReadWholeFileTest, UnreadableSourceIsAFileErrorWithTheReason) {
-    TempFolder folder;
+    ScratchFolder folder;
     struct Case {
         std::filesystem::path path;
         int error;

@@ -47,7 +47,7 @@ TEST(HexText, DecodingTellsOddLengthFromABadPair) {
         {u"0\u0041\u0300", HexDecodeResult::Status::OddLength, 0},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.text));
+        SCOPED_TRACE(::testing::PrintToString(c.text));
         std::string bytes = "left over";
         const auto result = HexToBytes(c.text, bytes);
         EXPECT_EQ(result.status, c.status);

@@ -55,21 +55,21 @@ Bytes RawOf(const std::string& chars, int shift) {
 Bytes Output(std::size_t size) {
     return Bytes(size + kGuardSize, kGuard);
 }
-testing::AssertionResult GuardIntact(const Bytes& out, std::size_t size) {
+::testing::AssertionResult GuardIntact(const Bytes& out, std::size_t size) {
     for (std::size_t i = size; i < out.size(); ++i) {
-        if (out[i] != kGuard) return testing::AssertionFailure() << "wrote past the end at " << i - size;
+        if (out[i] != kGuard) return ::testing::AssertionFailure() << "wrote past the end at " << i - size;
     }
-    return testing::AssertionSuccess();
+    return ::testing::AssertionSuccess();
 }
 
-class Kernels : public testing::TestWithParam<KernelLevel> {
+class Kernels : public ::testing::TestWithParam<KernelLevel> {
 protected:
     void SetUp() override { ASSERT_TRUE(UseKernelLevel(GetParam())); }
     void TearDown() override { UseKernelLevel(SupportedKernelLevels().back()); }
 };
 
-INSTANTIATE_TEST_SUITE_P(EveryLevel, Kernels, testing::ValuesIn(SupportedKernelLevels()),
-                         [](const testing::TestParamInfo<KernelLevel>& info) {
+INSTANTIATE_TEST_SUITE_P(EveryLevel, Kernels, ::testing::ValuesIn(SupportedKernelLevels()),
+                         [](const ::testing::TestParamInfo<KernelLevel>& info) {
                              return KernelLevelName(info.param);
                          });
 

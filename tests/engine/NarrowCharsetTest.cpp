@@ -2,12 +2,12 @@
 #include <gtest/gtest.h>
 
 #include "NarrowCharset.h"
-#include "TestSupport.h"
+#include "QivgFiles.h"
 
 namespace angoka {
 namespace {
 
-using test::Utf16;
+using testing::Utf16;
 
 TEST(NarrowCharset, JapaneseRoundTrip) {
     struct Case {
@@ -38,7 +38,7 @@ TEST(NarrowCharset, UnmappableBecomesOneQuestionMarkEitherWay) {
         {Utf16("é暗"), "?\x88\xC3"},
     };
     for (const auto& [text, bytes] : toNarrow)
-        EXPECT_EQ(ToNarrow(text), bytes) << testing::PrintToString(text);
+        EXPECT_EQ(ToNarrow(text), bytes) << ::testing::PrintToString(text);
 
     const std::pair<std::string, std::u16string> fromNarrow[] = {
         {"a\x80"
@@ -54,7 +54,7 @@ TEST(NarrowCharset, UnmappableBecomesOneQuestionMarkEitherWay) {
         {"\x82 x", u"? x"},  // a lead byte without a trail byte
     };
     for (const auto& [bytes, text] : fromNarrow)
-        EXPECT_EQ(FromNarrow(bytes), text) << testing::PrintToString(bytes);
+        EXPECT_EQ(FromNarrow(bytes), text) << ::testing::PrintToString(bytes);
 }
 
 // A '?' that the file holds is a character; one that stands for unreadable bytes is not.
@@ -107,7 +107,7 @@ TEST(NarrowCharset, CountingInPiecesAgreesWithConvertingAtOnce) {
         "",
     };
     for (const std::string& bytes : samples) {
-        SCOPED_TRACE(testing::PrintToString(bytes));
+        SCOPED_TRACE(::testing::PrintToString(bytes));
         const std::size_t whole = FromNarrow(bytes).size();
         for (std::size_t cut = 0; cut <= bytes.size(); ++cut) {  // every split into two pieces
             NarrowUnitCounter counter;

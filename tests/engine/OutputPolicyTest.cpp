@@ -19,18 +19,18 @@
 
 #include "AtomicFile.h"
 #include "Errors.h"
+#include "QivgFiles.h"
 #include "SourceFile.h"
-#include "TestSupport.h"
 
 namespace angoka {
 namespace {
 
 namespace fs = std::filesystem;
-using test::NamesIn;
-using test::ReadFile;
-using test::TempFolder;
-using test::WriteFile;
-using Names = std::vector<std::string>;
+using testing::NamesIn;
+using testing::ReadFile;
+using testing::ScratchFolder;
+using testing::WriteFile;
+using Names = std::set<std::string>;
 
 // An opener for a file system that has no unnamed files.
 int NoUnnamedFiles(int) {
@@ -109,7 +109,7 @@ protected:
         return options;
     }
 
-    TempFolder folder;
+    ScratchFolder folder;
 };
 
 INSTANTIATE_TEST_SUITE_P(Temporary, OutputPolicy,
@@ -300,7 +300,7 @@ TEST_P(OutputPolicy, WithoutFollowingLinksALinkIsRefusedAndAFileIsWritten) {
 // (fs.protected_symlinks): in a sticky, world-writable folder only the caller's own links and
 // those of the folder's owner. Someone else's link there could aim the write anywhere.
 TEST(OutputPolicyLinks, ALinkPlantedInASharedFolderIsNotFollowed) {
-    if (!test::IsRoot()) GTEST_SKIP() << "links of another user need root to make";
+    if (!testing::IsRoot()) GTEST_SKIP() << "links of another user need root to make";
     constexpr uid_t kOther = 65534;
     struct Case {
         const char* what;
@@ -317,7 +317,7 @@ TEST(OutputPolicyLinks, ALinkPlantedInASharedFolderIsNotFollowed) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        TempFolder folder;
+        ScratchFolder folder;
         const fs::path shared = folder / "shared";
         fs::create_directory(shared);
         ASSERT_EQ(::chmod(shared.c_str(), c.folderMode), 0);
@@ -449,8 +449,8 @@ TEST_P(OutputPolicy, PermissionsAreTheReplacedFilesOrTheChosenOnes) {
 }
 
 TEST(OutputPolicyOwner, AReplacedFileKeepsItsOwnerAndGroup) {
-    if (!test::IsRoot()) GTEST_SKIP() << "only root can give a file to another user";
-    TempFolder folder;
+    if (!testing::IsRoot()) GTEST_SKIP() << "only root can give a file to another user";
+    ScratchFolder folder;
     WriteFile(folder / "theirs", "old");
     ASSERT_EQ(::chown((folder / "theirs").c_str(), 65534, 65534), 0);
     ASSERT_EQ(::chmod((folder / "theirs").c_str(), 0600), 0);
@@ -497,7 +497,7 @@ TEST_P(OutputPolicy, WhileWritingTheFolderShowsAtMostAShortNamedTemporaryFile) {
             EXPECT_EQ(during, (commit ? Names{"old"} : Names{"old", "out"}));
         } else {
             ASSERT_EQ(during.size(), commit ? 2u : 3u);
-            EXPECT_TRUE(IsShortTemporaryName(during[0])) << during[0];
+            EXPECT_TRUE(IsShortTemporaryName(*during.begin())) << *during.begin();
         }
         EXPECT_EQ(folder.Names(), (Names{"old", "out"}));
         if (commit) {
@@ -518,7 +518,7 @@ TEST(OutputPolicyFallback, OnlyAMissingFeatureFallsBackToANamedFile) {
                           {ENOSPC, SystemError(ENOSPC)}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.error);
-        TempFolder folder;
+        ScratchFolder folder;
         const auto error = ErrorOf([&] {
             Put(folder / "out", "x", {.unnamedOpener = [&](int) {
                     errno = c.error;

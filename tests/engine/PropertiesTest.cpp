@@ -5,13 +5,13 @@
 #include <limits>
 
 #include "BinAngsDL.h"
-#include "TestSupport.h"
+#include "QivgFiles.h"
 
 namespace angoka {
 namespace {
 
-using test::TempFolder;
-using test::Utf16;
+using testing::ScratchFolder;
+using testing::Utf16;
 
 TEST(Properties, NewObjectStartsEmpty) {
     FakeRunTime services;
@@ -47,9 +47,9 @@ TEST(Properties, LetStoresTheValueUnchanged) {
 }
 
 TEST(Properties, TempFilePathAppendsOneSeparatorAndRecordsAMissingFolder) {
-    TempFolder folder;
+    ScratchFolder folder;
     std::filesystem::create_directory(folder / ".hidden");
-    test::WriteFile(folder / "plain.txt", "x");
+    testing::WriteFile(folder / "plain.txt", "x");
     const std::u16string root = folder.PathText();
     struct Case {
         const char* what;
@@ -79,7 +79,7 @@ TEST(Properties, TempFilePathAppendsOneSeparatorAndRecordsAMissingFolder) {
 }
 
 TEST(Properties, ErrorCodeKeepsTheLastErrorUntilAnotherOneReplacesIt) {
-    TempFolder folder;
+    ScratchFolder folder;
     FakeRunTime services;
     BinAngsDL cipher(services);
     std::u16string work = u"00";

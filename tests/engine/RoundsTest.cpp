@@ -10,17 +10,17 @@
 #include "BinAngsDL.h"
 #include "HexText.h"
 #include "Nibbles.h"
-#include "TestSupport.h"
+#include "QivgFiles.h"
 
 namespace angoka {
 namespace {
 
-using test::ScriptRound;
+using testing::ScriptRound;
 
 constexpr std::int32_t kMinKey = std::numeric_limits<std::int32_t>::min();
 constexpr std::int32_t kMaxKey = std::numeric_limits<std::int32_t>::max();
 
-class Rounds : public testing::Test {
+class Rounds : public ::testing::Test {
 protected:
     FakeRunTime services;
     BinAngsDL cipher{services};
@@ -52,7 +52,7 @@ TEST_F(Rounds, WorkedExamples) {
         {u"", 0, 3, 7, u"73"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.encrypted));
+        SCOPED_TRACE(::testing::PrintToString(c.encrypted));
         cipher.InKey(c.inKey);
         EXPECT_EQ(Encrypt(c.plain, c.offset, c.decoy), c.encrypted);
         if (!c.plain.empty()) {
@@ -144,7 +144,7 @@ TEST_F(Rounds, HukgsIgnoresTheDecoyAndReadsTheOffsetFromTheSecondDigit) {
         {u"7G32", u"32"},  // a non-digit offset counts as 0
     };
     for (const auto& [encrypted, plain] : cases) {
-        EXPECT_EQ(Decrypt(encrypted), plain) << testing::PrintToString(encrypted);
+        EXPECT_EQ(Decrypt(encrypted), plain) << ::testing::PrintToString(encrypted);
     }
 }
 

@@ -8,13 +8,13 @@
 #include <vector>
 
 #include "BinAngsDL.h"
-#include "TestSupport.h"
+#include "QivgFiles.h"
 #include "VectorTable.h"
 
 namespace angoka {
 namespace {
 
-using test::Utf16;
+using testing::Utf16;
 
 using testing::VectorFolder;
 using testing::VectorRow;
@@ -61,7 +61,7 @@ class VectorRoad : public ::testing::TestWithParam<VectorRow> {};
 
 TEST_P(VectorRoad, GivesTheExpectedOutcomeNameAndBytes) {
     const VectorRow& v = GetParam();
-    test::TempFolder folder;
+    testing::ScratchFolder folder;
     const auto destination = folder / "out.bin";
     FakeRunTime services;
     BinAngsDL cipher(services);
@@ -73,9 +73,9 @@ TEST_P(VectorRoad, GivesTheExpectedOutcomeNameAndBytes) {
 
     if (v.expected == "ok") {
         ASSERT_TRUE(std::filesystem::exists(destination));
-        EXPECT_EQ(test::ReadFile(destination), test::ReadFile(VectorFolder() / v.plain));
+        EXPECT_EQ(testing::ReadFile(destination), testing::ReadFile(VectorFolder() / v.plain));
         EXPECT_TRUE(services.messages.empty());
-        EXPECT_EQ(folder.Names(), std::vector<std::string>{"out.bin"});
+        EXPECT_EQ(folder.Names(), std::set<std::string>{"out.bin"});
     } else {
         EXPECT_TRUE(folder.Names().empty()) << "nothing may be written";
     }

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "TestSupport.h"
+#include "QivgFiles.h"
 
 extern char** environ;
 
@@ -25,11 +25,11 @@ namespace angoka {
 namespace {
 
 namespace fs = std::filesystem;
-using test::NamesIn;
-using test::ReadFile;
-using test::TempFolder;
-using test::WriteFile;
-using Names = std::vector<std::string>;
+using testing::NamesIn;
+using testing::ReadFile;
+using testing::ScratchFolder;
+using testing::WriteFile;
+using Names = std::set<std::string>;
 
 constexpr std::size_t kMiB = 1024 * 1024;
 const std::string kOld = "the old destination, which must survive";
@@ -164,7 +164,7 @@ private:
 };
 
 TEST(Faults, ADiskFullPartWayKeepsTheDestinationAndLeavesNothing) {
-    TempFolder folder;
+    ScratchFolder folder;
     const SmallDisk disk(folder / "disk");
     std::vector<std::string> full;
     if (disk.mounted()) {
@@ -198,7 +198,7 @@ TEST(Faults, ADiskFullPartWayKeepsTheDestinationAndLeavesNothing) {
 }
 
 TEST(Faults, AFileSizeLimitIsAnErrorNotADeathAndKeepsTheDestination) {
-    TempFolder folder;
+    ScratchFolder folder;
     const fs::path out = folder / "out";
     for (const Temporary& temporary : kTemporaries) {
         for (const bool existing : {true, false}) {
@@ -219,7 +219,7 @@ TEST(Faults, AFileSizeLimitIsAnErrorNotADeathAndKeepsTheDestination) {
 }
 
 TEST(Faults, AKillMidWriteLeavesTheOldFileWholeAndAtMostANamedTemporary) {
-    TempFolder folder;
+    ScratchFolder folder;
     const fs::path out = folder / "out";
     for (const Temporary& temporary : kTemporaries) {
         for (const bool existing : {true, false}) {
@@ -242,14 +242,14 @@ TEST(Faults, AKillMidWriteLeavesTheOldFileWholeAndAtMostANamedTemporary) {
                 EXPECT_EQ(names, Names{});  // an unnamed file dies with its process
             } else {
                 ASSERT_EQ(names.size(), 1u);
-                EXPECT_TRUE(IsShortTemporaryName(names[0])) << names[0];
+                EXPECT_TRUE(IsShortTemporaryName(*names.begin())) << *names.begin();
             }
         }
     }
 }
 
 TEST(Faults, TwoWritersAtOnceLeaveOneWholeFile) {
-    TempFolder folder;
+    ScratchFolder folder;
     const fs::path out = folder / "out";
     for (const Temporary& temporary : kTemporaries) {
         SCOPED_TRACE(temporary.name);

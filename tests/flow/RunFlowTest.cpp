@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "CodecTestSupport.h"
 #include "FakeRunTime.h"
 #include "Messages.h"
+#include "QivgFiles.h"
 #include "RunFlow.h"
 #include "Utf.h"
 
@@ -84,7 +84,7 @@ std::vector<std::string> Drive(RunFlow& flow, Script script,
 
 class Flow : public ::testing::Test {
 protected:
-    Flow() { WriteBytes(dir_ / "a.txt", "hello"); }
+    Flow() { WriteFile(dir_ / "a.txt", "hello"); }
 
     std::string P(const std::string& name) const { return (dir_ / name).string(); }
     RunRequest Pane(RunRequest::Kind kind, const std::string& source, const std::string& destination,
@@ -159,7 +159,7 @@ TEST_F(Flow, AnEncryptionAndItsDecryptionUnderTheStoredName) {
                                         "question: 元のファイル名a.txtを検出しました。適応しますか？ -> yes",
                                         "work", "done", "message: " + P("a.txt") + "に復号完了"}));
     EXPECT_EQ(written, FromUtf8(P("a.txt")));
-    EXPECT_EQ(ReadBytes(dir_ / "a.txt"), "hello");
+    EXPECT_EQ(ReadFile(dir_ / "a.txt"), "hello");
 }
 
 TEST_F(Flow, OtherNumbersAreOfferedAndTakenOnce) {
@@ -171,25 +171,25 @@ TEST_F(Flow, OtherNumbersAreOfferedAndTakenOnce) {
               (std::vector<std::string>{"busy, caption", "work", offer + " -> yes", "settings -3/4", "work",
                                         "question: 元のファイル名a.txtを検出しました。適応しますか？ -> no",
                                         "work", "done", "message: " + P("x.bin") + "に復号完了"}));
-    EXPECT_EQ(ReadBytes(dir_ / "x.bin"), "hello");
+    EXPECT_EQ(ReadFile(dir_ / "x.bin"), "hello");
     EXPECT_EQ(Run(request, {.yes = {false}}),
               (std::vector<std::string>{"busy, caption", "work", offer + " -> no", "failed",
                                         "message: 復号に失敗しました"}));
 }
 
 TEST_F(Flow, ReplacingAskesWithNoFirstAndNoKeepsTheFile) {
-    WriteBytes(dir_ / "b.qivg", "old");
+    WriteFile(dir_ / "b.qivg", "old");
     const RunRequest request = Pane(RunRequest::Kind::Encrypt, "a.txt", "b.qivg");
     const std::string question = "question (No first): " + P("b.qivg") + "は既に存在します。置き換えますか？";
     EXPECT_EQ(Run(request), (std::vector<std::string>{"busy, caption", question + " -> no"}));
-    EXPECT_EQ(ReadBytes(dir_ / "b.qivg"), "old");
+    EXPECT_EQ(ReadFile(dir_ / "b.qivg"), "old");
     EXPECT_EQ(Run(request, {.yes = {true}}),
               (std::vector<std::string>{"busy, caption", question + " -> yes", "work", "done",
                                         "message: 完了\r\n" + P("b.qivg") + "に出力完了"}));
-    EXPECT_NE(ReadBytes(dir_ / "b.qivg"), "old");
+    EXPECT_NE(ReadFile(dir_ / "b.qivg"), "old");
 
     // The save dialog has asked already: no question while the box holds its path.
-    WriteBytes(dir_ / "b.qivg", "old");
+    WriteFile(dir_ / "b.qivg", "old");
     RunRequest agreed = request;
     agreed.replaceAgreed = agreed.destination;
     EXPECT_EQ(Run(agreed), (std::vector<std::string>{"busy, caption", "work", "done",
@@ -197,9 +197,9 @@ TEST_F(Flow, ReplacingAskesWithNoFirstAndNoKeepsTheFile) {
 }
 
 TEST_F(Flow, NothingIsAskedBeforeTheSourceIsChecked) {
-    WriteBytes(dir_ / "b.qivg", "old");
-    WriteBytes(dir_ / "x.bin", "old");
-    WriteBytes(dir_ / "random.qivg", RandomBytes(4000, 3));
+    WriteFile(dir_ / "b.qivg", "old");
+    WriteFile(dir_ / "x.bin", "old");
+    WriteFile(dir_ / "random.qivg", RandomBytes(4000, 3));
     const struct {
         const char* what;
         RunRequest request;
@@ -222,8 +222,8 @@ TEST_F(Flow, NothingIsAskedBeforeTheSourceIsChecked) {
         SCOPED_TRACE(c.what);
         EXPECT_EQ(Run(c.request, {.yes = {true, true}}), c.transcript);
     }
-    EXPECT_EQ(ReadBytes(dir_ / "b.qivg"), "old");
-    EXPECT_EQ(ReadBytes(dir_ / "x.bin"), "old");
+    EXPECT_EQ(ReadFile(dir_ / "b.qivg"), "old");
+    EXPECT_EQ(ReadFile(dir_ / "x.bin"), "old");
 }
 
 TEST_F(Flow, ACancelDuringTheOpenStepEndsTheRunThoughTheOpenSucceeded) {
@@ -234,13 +234,13 @@ TEST_F(Flow, ACancelDuringTheOpenStepEndsTheRunThoughTheOpenSucceeded) {
 }
 
 TEST_F(Flow, ExtractionAsksForTheExtensionAndACancelWritesNothing) {
-    WriteBytes(dir_ / "w.bmp", std::string(118, 'h') + "data");
+    WriteFile(dir_ / "w.bmp", std::string(118, 'h') + "data");
     const RunRequest request = Pane(RunRequest::Kind::Extract, "w.bmp", "");
     const std::string input = "input: " + P("w.") + "につける拡張子を入力してください(.は不必要) -> ";
     EXPECT_EQ(Run(request), (std::vector<std::string>{"busy", input + "cancelled"}));
     EXPECT_EQ(Run(request, {.inputs = {u"jpg"}}),
               (std::vector<std::string>{"busy", input + "jpg", "work", "done"}));
-    EXPECT_EQ(ReadBytes(dir_ / "w.jpg"), "data");
+    EXPECT_EQ(ReadFile(dir_ / "w.jpg"), "data");
 }
 
 }  // namespace

@@ -96,7 +96,7 @@ TEST_F(EncryptDecrypt, EmptyFieldsAreReportedInOrderWithoutEnteringTheBusyState)
         EXPECT_EQ(form->focusWidget() == Child<QWidget>("Text2"), c.focusToPassword);
         ExpectIdleAfterRun();
     }
-    EXPECT_EQ(Listing(Dir()), std::vector<std::string>{"a.txt"});
+    EXPECT_EQ(NamesIn(Dir()), std::set<std::string>{"a.txt"});
 }
 
 TEST_F(EncryptDecrypt, EncryptionWritesTheFileAndReportsWhileBusy) {
@@ -111,7 +111,7 @@ TEST_F(EncryptDecrypt, EncryptionWritesTheFileAndReportsWhileBusy) {
     EXPECT_FALSE(seen[0].message.title.has_value());
     ExpectIdleAfterRun();
     // P + F + 2N + n + 25 bytes.
-    const auto written = ReadFile(In("a.qivg"));
+    const auto written = ReadFileIfAny(In("a.qivg"));
     ASSERT_TRUE(written);
     EXPECT_EQ(written->size(), 6 + 5 + 2 * content.size() + 4 + 25);
     const auto first = static_cast<unsigned char>((*written)[0]);
@@ -160,8 +160,8 @@ TEST_F(EncryptDecrypt, DecryptionOffersTheStoredNameAndWritesWhereTheAnswerSays)
         EXPECT_EQ(seen[1].message.prompt, c.output + u"に復号完了");
         ExpectBusyDuringEveryMessage(seen, ToQ(kBusy));
         ExpectIdleAfterRun();
-        EXPECT_EQ(ReadFile(PathFromText(c.output)), content);
-        EXPECT_EQ(Listing(In("out")).size(), 1u);
+        EXPECT_EQ(ReadFileIfAny(PathFromText(c.output)), content);
+        EXPECT_EQ(NamesIn(In("out")).size(), 1u);
     }
 }
 
@@ -169,7 +169,7 @@ TEST_F(EncryptDecrypt, FailedDecryptionsShowTheirMessagesAndWriteNothing) {
     WriteFile(In("a.txt"), "ABC");
     Child<UpDown>("UD2")->setValue(2);
     Encrypt(In("a.txt"), In("good.qivg"));
-    const std::string good = *ReadFile(In("good.qivg"));
+    const std::string good = *ReadFileIfAny(In("good.qivg"));
 
     MakeQivg(In("nomarker.qivg"), u"414243", u"a.txt", 2);
     MakeQivg(In("odd.qivg"), kMarker + std::u16string(u"41424"), u"a.txt", 2);
@@ -250,11 +250,10 @@ TEST_F(EncryptDecrypt, FailedDecryptionsShowTheirMessagesAndWriteNothing) {
         EXPECT_EQ(seen.back().message.buttons, Buttons::OK);
         ExpectBusyDuringEveryMessage(seen, ToQ(kBusy));
         ExpectIdleAfterRun();
-        EXPECT_EQ(ReadFile(In("x.bin")), "keep");
+        EXPECT_EQ(ReadFileIfAny(In("x.bin")), "keep");
     }
-    EXPECT_EQ(Listing(Dir()),
-              (std::vector<std::string>{"a.txt", "badhex.qivg", "good.qivg", "nomarker.qivg", "odd.qivg",
-                                        "short.qivg", "truncated.qivg", "x.bin"}));
+    EXPECT_EQ(NamesIn(Dir()), (std::set<std::string>{"a.txt", "badhex.qivg", "good.qivg", "nomarker.qivg",
+                                                     "odd.qivg", "short.qivg", "truncated.qivg", "x.bin"}));
 }
 
 TEST_F(EncryptDecrypt, AMissingSourceEndsTheEncryptionAfterTheNotFoundMessage) {
@@ -295,7 +294,7 @@ TEST_F(EncryptDecrypt, AnUnsafeStoredNameIsNeverOffered) {
     for (const Case& c : cases) {
         SCOPED_TRACE(ToQ(c.name).toStdString());
         services.messages.clear();
-        for (const auto& name : Listing(In("out"))) std::filesystem::remove(In("out") / name);
+        for (const auto& name : NamesIn(In("out"))) std::filesystem::remove(In("out") / name);
         MakeQivg(In("unsafe.qivg"), kMarker + std::u16string(u"414243"), c.name, 1);
         Child<UpDown>("UD2")->setValue(1);
         services.yesNoAnswers = {true};  // Yes to the stored name, wherever it is offered
@@ -306,10 +305,10 @@ TEST_F(EncryptDecrypt, AnUnsafeStoredNameIsNeverOffered) {
         if (c.offered)
             expected.insert(expected.begin(), u"元のファイル名" + c.name + u"を検出しました。適応しますか？");
         EXPECT_EQ(Prompts(), expected);
-        EXPECT_EQ(ReadFile(PathFromText(output)), "ABC");
-        EXPECT_EQ(Listing(In("out")).size(), 1u);
+        EXPECT_EQ(ReadFileIfAny(PathFromText(output)), "ABC");
+        EXPECT_EQ(NamesIn(In("out")).size(), 1u);
     }
-    EXPECT_EQ(Listing(Dir()), (std::vector<std::string>{"out", "unsafe.qivg"}));
+    EXPECT_EQ(NamesIn(Dir()), (std::set<std::string>{"out", "unsafe.qivg"}));
 }
 
 TEST_F(EncryptDecrypt, ASourceNameWithALineEndStillMakesAFileThatOpens) {
@@ -320,7 +319,7 @@ TEST_F(EncryptDecrypt, ASourceNameWithALineEndStillMakesAFileThatOpens) {
     Decrypt(In("c.qivg"), In("d.bin"));
     EXPECT_EQ(Prompts(), (std::vector<std::u16string>{u"元のファイル名a_b.txtを検出しました。適応しますか？",
                                                       PathText(In("a_b.txt")) + u"に復号完了"}));
-    EXPECT_EQ(ReadFile(In("a_b.txt")), "hello");
+    EXPECT_EQ(ReadFileIfAny(In("a_b.txt")), "hello");
 }
 
 TEST_F(EncryptDecrypt, PathsWithoutAFolder) {
@@ -343,7 +342,7 @@ TEST_F(EncryptDecrypt, PathsWithoutAFolder) {
     std::filesystem::current_path(previous);
     EXPECT_EQ(Prompts(), (std::vector<std::u16string>{u"元のファイル名a.txtを検出しました。適応しますか？",
                                                       u"d.binに復号完了"}));
-    EXPECT_EQ(ReadFile(In("sub/d.bin")), "hello");
+    EXPECT_EQ(ReadFileIfAny(In("sub/d.bin")), "hello");
 }
 
 TEST_F(EncryptDecrypt, FileSystemFailuresNameThePathAndTheReason) {
@@ -386,8 +385,8 @@ TEST_F(EncryptDecrypt, FileSystemFailuresNameThePathAndTheReason) {
     EXPECT_TRUE(diskFull.contains(ToQ(PathText(In("full.qivg"))))) << diskFull.toStdString();
     ExpectBusyDuringEveryMessage(seen, ToQ(kBusy));
     ExpectIdleAfterRun();
-    EXPECT_EQ(ReadFile(In("full.qivg")), "old");
-    EXPECT_EQ(Listing(Dir()), (std::vector<std::string>{"a.txt", "folder.qivg", "full.qivg"}));
+    EXPECT_EQ(ReadFileIfAny(In("full.qivg")), "old");
+    EXPECT_EQ(NamesIn(Dir()), (std::set<std::string>{"a.txt", "folder.qivg", "full.qivg"}));
 }
 
 TEST_F(EncryptDecrypt, ARightPasswordUnderOtherNumbersIsOfferedThem) {
@@ -432,14 +431,14 @@ TEST_F(EncryptDecrypt, ARightPasswordUnderOtherNumbersIsOfferedThem) {
             EXPECT_EQ(Child<UpDown>("UD2")->value(), 4);
             EXPECT_EQ(Child<QLabel>("Label5")->text(), QStringLiteral("-3"));
             EXPECT_EQ(Child<QLabel>("Label7")->text(), QStringLiteral("4"));
-            EXPECT_EQ(ReadFile(In("a.txt")), content);
+            EXPECT_EQ(ReadFileIfAny(In("a.txt")), content);
             std::filesystem::remove(In("a.txt"));
         } else {
             EXPECT_EQ(Prompts(), (std::vector<std::u16string>{offer, u"復号に失敗しました"}));
             EXPECT_EQ(Child<UpDown>("UD")->value(), c.inKey);
             EXPECT_EQ(Child<UpDown>("UD2")->value(), c.rounds);
         }
-        EXPECT_EQ(Listing(Dir()), std::vector<std::string>{"a.qivg"});
+        EXPECT_EQ(NamesIn(Dir()), std::set<std::string>{"a.qivg"});
     }
 }
 
@@ -460,7 +459,7 @@ TEST_F(EncryptDecrypt, AFileThatIsNoQivgFileIsSaidSoInOneBox) {
         ExpectBusyDuringEveryMessage(seen, ToQ(kBusy));
         ExpectIdleAfterRun();
     }
-    EXPECT_EQ(Listing(Dir()), (std::vector<std::string>{"letter.txt", "random.qivg", "wrapped.bmp"}));
+    EXPECT_EQ(NamesIn(Dir()), (std::set<std::string>{"letter.txt", "random.qivg", "wrapped.bmp"}));
 }
 
 TEST_F(EncryptDecrypt, APasswordThatIsOnlyTheEndOfTheStoredOneIsOfferedNoNumbers) {
@@ -477,7 +476,7 @@ TEST_F(EncryptDecrypt, APasswordThatIsOnlyTheEndOfTheStoredOneIsOfferedNoNumbers
     services.messages.clear();
     Decrypt(In("a.qivg"), In("out.bin"), u"ecret1");
     EXPECT_EQ(Prompts(), (std::vector<std::u16string>{kPasswordMismatchMessage, u"復号に失敗しました"}));
-    EXPECT_EQ(Listing(Dir()), (std::vector<std::string>{"a.qivg", "a.txt"}));
+    EXPECT_EQ(NamesIn(Dir()), (std::set<std::string>{"a.qivg", "a.txt"}));
 }
 
 TEST_F(EncryptDecrypt, AMatchingPasswordOverThePayloadErrorIsOnlyAFailure) {
@@ -490,7 +489,7 @@ TEST_F(EncryptDecrypt, AMatchingPasswordOverThePayloadErrorIsOnlyAFailure) {
     EXPECT_EQ(Prompts(), std::vector<std::u16string>{u"復号に失敗しました"});
     ExpectBusyDuringEveryMessage(seen, ToQ(kBusy));
     ExpectIdleAfterRun();
-    EXPECT_TRUE(Listing(Dir()).empty());
+    EXPECT_TRUE(NamesIn(Dir()).empty());
 }
 
 }  // namespace

@@ -35,7 +35,7 @@ protected:
         WriteFile(In("a.txt"), content_);
         Fill("Option1", In("a.txt"), In("a.qivg"));
         Run("Command2");
-        ASSERT_EQ(Listing(Dir()), (std::vector<std::string>{"a.qivg", "a.txt"}));
+        ASSERT_EQ(NamesIn(Dir()), (std::set<std::string>{"a.qivg", "a.txt"}));
         services.messages.clear();
         seen.clear();
     }
@@ -104,7 +104,7 @@ TEST_F(Replace, EveryWriteAsksBeforeReplacingWhatIsThere) {
             WriteFile(In("a.txt"), content_);
             WriteFile(In("pic.bmp"), Header() + content_);
             WriteFile(In(c.target), c.old);
-            const auto before = Listing(Dir());
+            const auto before = NamesIn(Dir());
             services.messages.clear();
             seen.clear();
             services.yesNoAnswers = c.before;
@@ -120,8 +120,8 @@ TEST_F(Replace, EveryWriteAsksBeforeReplacingWhatIsThere) {
             EXPECT_TRUE(question.running);
             EXPECT_EQ(question.cursor, Qt::WaitCursor);
             EXPECT_FALSE(form->Running());
-            EXPECT_EQ(Listing(Dir()), before);  // no temporary file left either way
-            const auto written = ReadFile(In(c.target));
+            EXPECT_EQ(NamesIn(Dir()), before);  // no temporary file left either way
+            const auto written = ReadFileIfAny(In(c.target));
             ASSERT_TRUE(written);
             if (!yes) {
                 EXPECT_EQ(*written, c.old);  // and no further message: the run ended quietly
@@ -157,7 +157,7 @@ TEST_F(Replace, ALinkAtTheOutputCountsAsSomethingThere) {
         Run("Command2");
         EXPECT_EQ(Prompts(), std::vector<std::u16string>{Question(In("link.qivg"))});
         EXPECT_TRUE(std::filesystem::is_symlink(In("link.qivg")));
-        EXPECT_EQ(ReadFile(In("other.txt")), "other");
+        EXPECT_EQ(ReadFileIfAny(In("other.txt")), "other");
     }
 }
 
@@ -197,7 +197,7 @@ TEST_F(Replace, TheSaveDialogsQuestionIsNotAskedAgain) {
         std::vector<std::u16string> expected{u"完了\r\n" + c.output + u"に出力完了"};
         if (c.asked) expected.insert(expected.begin(), c.output + u"は既に存在します。置き換えますか？");
         EXPECT_EQ(Prompts(), expected);
-        EXPECT_NE(ReadFile(In("out.qivg")), "old");
+        EXPECT_NE(ReadFileIfAny(In("out.qivg")), "old");
     }
 
     // The consent was for the file that was there: once it is replaced, the next run asks.
@@ -223,8 +223,8 @@ TEST_F(Replace, AnOutputThatIsItsOwnSourceIsRefusedBeforeAnyQuestion) {
     Fill("Option1", In("sub/x.qivg"), In("sub/x.qivg.qivg"));
     Run("Command2");
     std::filesystem::rename(In("sub/x.qivg.qivg"), In("sub/x.qivg"));
-    const auto before = Listing(Dir());
-    const auto beforeSub = Listing(In("sub"));
+    const auto before = NamesIn(Dir());
+    const auto beforeSub = NamesIn(In("sub"));
 
     const std::u16string stored = u"元のファイル名x.qivgを検出しました。適応しますか？";
     struct Case {
@@ -294,9 +294,9 @@ TEST_F(Replace, AnOutputThatIsItsOwnSourceIsRefusedBeforeAnyQuestion) {
         EXPECT_EQ(Prompts(), expected);
         ExpectBusyDuringEveryMessage(seen, ToQ(kBusy));
         EXPECT_FALSE(form->Running());
-        EXPECT_EQ(Listing(Dir()), before);
-        EXPECT_EQ(Listing(In("sub")), beforeSub);
-        EXPECT_EQ(ReadFile(In("sub/a.txt")), content_);
+        EXPECT_EQ(NamesIn(Dir()), before);
+        EXPECT_EQ(NamesIn(In("sub")), beforeSub);
+        EXPECT_EQ(ReadFileIfAny(In("sub/a.txt")), content_);
     }
 }
 
@@ -331,7 +331,7 @@ TEST_F(Replace, TheQuestionComesOnlyAfterTheSourceIsChecked) {
         Fill(c.option, In(c.source), In(c.target));
         Run(InEncryptPane(c.option) ? "Command2" : "Command3");
         EXPECT_EQ(Prompts(), std::vector<std::u16string>{c.message});
-        EXPECT_EQ(ReadFile(In(c.target)), "old");
+        EXPECT_EQ(ReadFileIfAny(In(c.target)), "old");
     }
 }
 
@@ -367,9 +367,9 @@ TEST_F(Replace, AStoredNameIsNeverWrittenThroughALink) {
         std::vector<std::u16string> expected{stored, refused};
         if (!c.linkFirst) expected.insert(expected.begin() + 1, Question(In("out/a.txt")));
         EXPECT_EQ(Prompts(), expected);
-        EXPECT_EQ(ReadFile(In("victim")), "theirs");
+        EXPECT_EQ(ReadFileIfAny(In("victim")), "theirs");
         EXPECT_TRUE(std::filesystem::is_symlink(In("out/a.txt")));
-        EXPECT_EQ(Listing(In("out")), std::vector<std::string>{"a.txt"});
+        EXPECT_EQ(NamesIn(In("out")), std::set<std::string>{"a.txt"});
     }
 
     // A link the user typed is theirs: it is followed, as an ordinary write through it would.
@@ -381,7 +381,7 @@ TEST_F(Replace, AStoredNameIsNeverWrittenThroughALink) {
     Run("Command2");
     EXPECT_EQ(Prompts(), (std::vector<std::u16string>{stored, Question(In("out/typed.bin")),
                                                       PathText(In("out/typed.bin")) + u"に復号完了"}));
-    EXPECT_EQ(ReadFile(In("victim")), content_);
+    EXPECT_EQ(ReadFileIfAny(In("victim")), content_);
 }
 
 TEST_F(Replace, EveryWriteFlushesANewFileBeforeItsMessage) {
@@ -444,8 +444,8 @@ TEST_F(Replace, AFileThatAppearsAfterTheQuestionIsKept) {
     EXPECT_EQ(Prompts(),
               std::vector<std::u16string>{u"出力先のファイルが既に存在するため書き込めませんでした\r\n" +
                                           PathText(In("new.qivg"))});
-    EXPECT_EQ(ReadFile(In("new.qivg")), "theirs");
-    EXPECT_EQ(Listing(Dir()), (std::vector<std::string>{"a.qivg", "a.txt", "new.qivg"}));
+    EXPECT_EQ(ReadFileIfAny(In("new.qivg")), "theirs");
+    EXPECT_EQ(NamesIn(Dir()), (std::set<std::string>{"a.qivg", "a.txt", "new.qivg"}));
 }
 
 }  // namespace

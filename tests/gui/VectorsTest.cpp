@@ -46,15 +46,15 @@ TEST_P(WindowVector, DecryptsAsRecorded) {
     const std::string reported = ReportedOutcome(row);
     if (reported == "ok") {
         EXPECT_EQ(Prompts().back(), PathText(output) + u"に復号完了");
-        EXPECT_EQ(ReadFile(output), ReadFile(VectorFolder() / row.plain));
-        EXPECT_EQ(Listing(In("out")), std::vector<std::string>{"decrypted.bin"});
+        EXPECT_EQ(ReadFileIfAny(output), ReadFileIfAny(VectorFolder() / row.plain));
+        EXPECT_EQ(NamesIn(In("out")), std::set<std::string>{"decrypted.bin"});
     } else {
         EXPECT_EQ(Prompts().back(), FailureMessage(reported));
         // A file that is no .qivg file is said so once; a wrong password gets its two boxes.
         if (reported == "not_qivg") {
             EXPECT_EQ(Prompts().size(), 1u);
         }
-        EXPECT_TRUE(Listing(In("out")).empty());
+        EXPECT_TRUE(NamesIn(In("out")).empty());
     }
     EXPECT_FALSE(form->Running());
 }

@@ -9,7 +9,6 @@
 
 #include <QAbstractButton>
 #include <QLineEdit>
-#include <QTemporaryDir>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -17,6 +16,7 @@
 #include <vector>
 
 #include "FakeRunTime.h"
+#include "Files.h"
 #include "Form1.h"
 
 namespace angoka::testing {
@@ -27,10 +27,6 @@ QString ToQ(const std::u16string& text);
 std::u16string FromQ(const QString& text);
 std::u16string PathText(const std::filesystem::path& path);
 
-void WriteFile(const std::filesystem::path& path, const std::string& bytes);
-std::optional<std::string> ReadFile(const std::filesystem::path& path);
-// The names in a folder, sorted.
-std::vector<std::string> Listing(const std::filesystem::path& folder);
 // A deterministic byte pattern of the given size.
 std::string Pattern(std::size_t size, unsigned seed = 1);
 
@@ -77,7 +73,7 @@ protected:
     std::vector<Seen> seen;  // one entry per message box, in order
 
 private:
-    QTemporaryDir tmp_;
+    ScratchFolder scratch_;
     std::filesystem::path dir_;
     std::filesystem::path previousFolder_;
 };

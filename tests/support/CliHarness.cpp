@@ -39,14 +39,6 @@ private:
 
 }  // namespace
 
-std::set<std::string> NamesIn(const fs::path& folder) {
-    std::set<std::string> names;
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        names.insert(fs::relative(entry.path(), folder).string());
-    }
-    return names;
-}
-
 std::optional<std::string> ScriptedTerminal::ReadSecret(std::string_view prompt) {
     prompts.emplace_back(prompt);
     if (onRead) onRead();
@@ -76,13 +68,13 @@ CliRun Cli::Run(const std::vector<std::string>& args) {
 
 std::string CliTest::PasswordFile(const std::string& password, const std::string& lineEnd) {
     const fs::path path = dir_ / "password.txt";
-    WriteBytes(path, password + lineEnd);
+    WriteFile(path, password + lineEnd);
     return path.string();
 }
 
 void CliTest::EncryptWithCli(const fs::path& file, const std::string& password, int inKey, int rounds) {
     const std::string passwordFile = (dir_ / "encrypt-password.txt").string();
-    WriteBytes(passwordFile, password + "\n");
+    WriteFile(passwordFile, password + "\n");
     const CliRun run = cli_.Run({"encrypt", "-f", "--password-file", passwordFile, "-k",
                                  std::to_string(inKey), "-n", std::to_string(rounds), file.string()});
     ASSERT_EQ(run.status, 0) << run.err;

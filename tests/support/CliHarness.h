@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "CodecTestSupport.h"
 #include "Console.h"
 #include "QivgCodec.h"
+#include "QivgFiles.h"
 
 namespace angoka::testing {
 
@@ -29,9 +29,6 @@ public:
     bool Available() override { return available; }
     std::optional<std::string> ReadSecret(std::string_view prompt) override;
 };
-
-// The names in a folder and below it, relative to it ("sub/a.txt").
-std::set<std::string> NamesIn(const fs::path& folder);
 
 struct CliRun {
     int status = -1;

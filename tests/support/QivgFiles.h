@@ -1,6 +1,7 @@
 #pragma once
-// Shared by the codec tests: scratch folders, whole-file helpers, scripted round keys, and the
-// hex-text road (the in-memory cipher object) as the reference the streaming codec must match.
+// Making .qivg files in tests: scripted round keys and draws, the hex-text road (the in-memory
+// cipher object) as the reference the streaming codec must match, and crafted envelopes that no
+// encryptor writes.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -17,61 +18,33 @@
 #include "BinAngsDL.h"
 #include "Envelope.h"
 #include "FakeRunTime.h"
+#include "Files.h"
 #include "FormatRules.h"
 #include "HexText.h"
 #include "Paths.h"
+#include "Utf.h"
 
 namespace angoka::testing {
 
 namespace fs = std::filesystem;
 
-// A fresh folder per test, removed with everything in it afterwards.
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string tag = info ? std::string(info->test_suite_name()) + "." + info->name() : "codec";
-        for (char& c : tag)
-            if (c == '/') c = '_';
-        path_ = fs::temp_directory_path() / ("angoka-codec-" + std::to_string(::getpid()) + "-" + tag);
-        fs::remove_all(path_);
-        fs::create_directories(path_);
-    }
-    ~ScratchFolder() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    const fs::path& path() const { return path_; }
-    fs::path operator/(const std::string& name) const { return path_ / name; }
-
-    // The names in the folder, to show that nothing (no temporary file either) was left behind.
-    std::set<std::string> Names() const {
-        std::set<std::string> names;
-        for (const auto& entry : fs::directory_iterator(path_))
-            names.insert(entry.path().filename().string());
-        return names;
-    }
-
-private:
-    fs::path path_;
-};
-
-inline std::string ReadBytes(const fs::path& path) {
-    return ReadWholeFile(path);
-}
-inline void WriteBytes(const fs::path& path, const std::string& bytes) {
-    WriteWholeFile(path, bytes);
+// Text from a UTF-8 literal.
+inline std::u16string Utf16(std::string_view utf8) {
+    return FromUtf8(utf8);
 }
 
-// Deterministic bytes of every value.
-inline std::string RandomBytes(std::size_t size, std::uint32_t seed = 1) {
-    std::mt19937 generator(seed);
-    std::string bytes(size, '\0');
-    for (char& b : bytes) b = static_cast<char>(generator() & 0xFF);
-    return bytes;
+// Draws u with floor(u * 14) + 1 == offset and floor(u * 15) + 1 == decoy.
+constexpr double OffsetDraw(int offset) {
+    return (offset - 0.5) / 14;
+}
+constexpr double DecoyDraw(int decoy) {
+    return (decoy - 0.5) / 15;
+}
+
+// Scripts the next round: a round draws its offset first, then its decoy digit.
+inline void ScriptRound(FakeRunTime& services, int offset, int decoy) {
+    services.draws.push_back(OffsetDraw(offset));
+    services.draws.push_back(DecoyDraw(decoy));
 }
 
 // Uniform draws in [0, 1) for the scripted run-time, two per round; the first draws hit the

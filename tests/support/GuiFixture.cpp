@@ -24,26 +24,6 @@ std::u16string PathText(const std::filesystem::path& path) {
     return TextFromPath(path);
 }
 
-void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    ASSERT_TRUE(out.good()) << path;
-}
-
-std::optional<std::string> ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-std::vector<std::string> Listing(const std::filesystem::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 std::string Pattern(std::size_t size, unsigned seed) {
     std::string bytes(size, '\0');
     unsigned x = seed * 2654435761u + 12345u;
@@ -55,8 +35,7 @@ std::string Pattern(std::size_t size, unsigned seed) {
 }
 
 void FormTest::SetUp() {
-    ASSERT_TRUE(tmp_.isValid());
-    dir_ = PathFromText(FromQString(tmp_.path())) / "work";
+    dir_ = scratch_ / "work";
     std::filesystem::create_directory(dir_);
     previousFolder_ = std::filesystem::current_path();
     std::filesystem::current_path(dir_);
