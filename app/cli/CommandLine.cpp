@@ -23,7 +23,7 @@ constexpr const char* kPasswordNote =
     "  encrypt では改行や CP932 にない文字を含むパスワードも、何も書く前に断ります。\n"
     "\n";
 
-constexpr const char* kFooter =
+constexpr const char* kOutputNote =
     "出力:\n"
     "  出力先が既にあるときは -f がなければそのファイルは失敗とし、何も書きません。出力は一時ファイルに\n"
     "  書いてから置き換えるため、失敗や中断で途中までのファイルが残ることはありません。置き換えた\n"
@@ -32,23 +32,37 @@ constexpr const char* kFooter =
     "  FILE は通常のファイルに限ります。/dev、/proc、/sys の中のファイルは -o か -d で出力先を\n"
     "  指定します。\n"
     "  進み具合 (ファイル、%、MB/s) は標準エラーが端末のときだけ表示します。\n"
-    "\n"
-    "終了ステータス:\n"
-    "  0    すべて成功\n"
-    "  1    失敗 (読み書きの失敗、-f なしで出力先が既にある、出力先が入力か書いたばかりの出力、\n"
-    "       入力ファイルがない、フォルダ、標準出力に書けない など)\n"
-    "  2    使い方の誤り (オプション、パスワードの入力や確認の不一致、使えないパスワードや名前)\n"
-    "  3    パスワードが一致しない (内部変化数か暗号化回数が違うときも)\n"
-    "  4    .qivg ファイルでない (どの内部変化数と暗号化回数でも .qivg の形にならない。BMP 化\n"
-    "       されたファイルは qivg extract で取り出します) か壊れている (短すぎる、形式の印がない、\n"
-    "       途中で切れている、内容の桁数が奇数、16進数でない)、BMP が 118 バイトより短い\n"
-    "  130  中断された (Ctrl-C、SIGINT、SIGTERM)。書きかけの出力は残りません\n"
+    "\n";
+
+constexpr const char* kSeveralFilesNote =
     "  FILE が複数のときは、失敗があっても残りを続け、最初の失敗のステータスで終わります。\n"
     "  二つ以上のファイルを処理したときは、最後に「N 件中 S 件成功、F 件失敗」を表示します。\n"
-    "\n"
+    "\n";
+
+constexpr const char* kSecurityNote =
     "注意: .qivg 形式は気軽にのぞかれないようにするだけのもので、現代的な暗号ではありません。\n"
     "  パスワードは鍵ではなくファイルの中にあり、形式を知っている人には読み出せます。変換も数字を\n"
     "  ずらすだけで、改ざんも検出しません。本当に秘密にしたいものには age や GnuPG を使ってください。";
+
+// "終了ステータス:" and a line for each status (its number in a column of its own), then what
+// holds for several files.
+std::string ExitStatusText() {
+    std::string text = "終了ステータス:\n";
+    for (const ExitStatusMeaning& s : kExitStatuses) {
+        std::string number = std::to_string(s.status);
+        number.resize(5, ' ');
+        std::string meaning = s.meaning;
+        for (std::size_t at = 0; (at = meaning.find('\n', at)) != std::string::npos; at += 8)
+            meaning.insert(at + 1, 7, ' ');
+        text += "  " + number + meaning + "\n";
+    }
+    return text + kSeveralFilesNote;
+}
+
+// What every command's help ends with.
+std::string Footer() {
+    return std::string(kOutputNote) + ExitStatusText() + kSecurityNote;
+}
 
 // A decimal integer: an optional "-" and digits only, leading zeros allowed.
 std::optional<std::int32_t> Decimal(std::string_view text) {
@@ -73,7 +87,7 @@ public:
     CLI::App* Command(const std::string& name, const std::string& description, bool password) {
         CLI::App* command = app_.add_subcommand(name, description);
         command->group("コマンド");
-        command->footer(std::string(password ? kPasswordNote : "") + kFooter);
+        command->footer(std::string(password ? kPasswordNote : "") + Footer());
         command->set_help_flag("-h,--help", "この説明を表示します");
         return command;
     }
@@ -172,7 +186,7 @@ void Build(CLI::App& app, Options& options, std::vector<std::pair<CLI::App*, Com
     app.set_help_flag("-h,--help", "この説明を表示します (コマンドの説明は qivg COMMAND --help)");
     app.set_version_flag("--version", std::string(kProgramName) + " (angoka) " + ANGOKA_VERSION,
                          "バージョンを表示します");
-    app.footer(std::string(kPasswordNote) + kFooter);
+    app.footer(std::string(kPasswordNote) + Footer());
     app.require_subcommand(1);
 
     Builder b(app, options);

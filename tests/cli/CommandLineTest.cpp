@@ -1,5 +1,6 @@
 // The command line: what is a usage error (status 2, nothing done), and what --help and
 // --version say.
+#include <cstdlib>
 #include <map>
 
 #include "CliHarness.h"
@@ -162,6 +163,24 @@ TEST(CommandLine, HelpNamesTheCommandsExitStatusesAndWhatTheFormatIsNot) {
     EXPECT_NE(run.out.find("--version"), std::string::npos);
     EXPECT_NE(run.out.find("現代的な暗号ではありません"), std::string::npos);
     EXPECT_NE(run.out.find("age や GnuPG"), std::string::npos);
+}
+
+// The help is what the golden files in tests/cli/golden hold, byte for byte, so that a change to
+// it is seen and the manual pages and the README are brought along. ANGOKA_UPDATE_GOLDEN=1 writes
+// them anew from the help as it is.
+TEST(CommandLine, HelpIsTheGoldenFiles) {
+    const bool update = std::getenv("ANGOKA_UPDATE_GOLDEN") != nullptr;
+    for (const std::string command : {"", "encrypt", "decrypt", "test", "wrap", "extract"}) {
+        SCOPED_TRACE(command);
+        Cli cli;
+        const CliRun run = cli.Run(command.empty() ? std::vector<std::string>{"--help"}
+                                                   : std::vector<std::string>{command, "--help"});
+        ASSERT_EQ(run.status, 0);
+        const fs::path golden =
+            fs::path(ANGOKA_GOLDEN_DIR) / ("help-" + (command.empty() ? "qivg" : command) + ".txt");
+        if (update) WriteFile(golden, run.out);
+        EXPECT_EQ(run.out, ReadFileIfAny(golden).value_or("(no golden file)"));
+    }
 }
 
 }  // namespace

@@ -101,6 +101,22 @@ else
   done
 fi
 
+# The manual pages' exit statuses and the README's are the ones qivg's --help lists, from the one
+# table they are printed from.
+if [[ -n $qivg ]]; then
+  helped=$("$qivg" --help | awk '/^終了ステータス:/ { on = 1; next } on && /^  [0-9]+ / { print $1 } on && /^[^ ]/ { on = 0 }' | sort -n | paste -sd ' ')
+  [[ -n $helped ]] || fail "qivg --help lists no exit status"
+  for page in "$source"/data/man/qivg.1 "$source"/data/man/ja/qivg.1; do
+    listed=$(awk '/^\.SH / { on = ($0 ~ /EXIT STATUS|終了ステータス/); next } on && /^\.B [0-9]+$/ { print $2 }' "$page" | sort -n | paste -sd ' ')
+    [[ $listed == "$helped" ]] || fail "${page#"$source"/}: exit statuses '$listed', --help has '$helped'"
+  done
+  readme=$(awk '/^## The command-line tool/ { on = 1 } on && /^## Installing/ { on = 0 } on' "$source/README.md" | tr '\n' ' ')
+  for status in $helped; do
+    grep -qE "(^|[^0-9])$status (for|when|で)" <<<"$readme" || [[ $status == 0 && $readme == *"is 0 when"* ]] ||
+      fail "README.md does not give exit status $status"
+  done
+fi
+
 if ((failures > 0)); then
   echo "$failures check(s) failed" >&2
   exit 1
