@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 PREFIX ?= /usr/local
 
-.PHONY: all deps configure build test test-asan run bench screenshot fuzz format clean install package lint
+.PHONY: all deps configure build test test-asan run bench screenshot fuzz format format-check clean install package lint
 
 all: build
 
@@ -28,8 +28,7 @@ test-asan: deps
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS)
 
 run: build
-	@if [ -x $(BUILD)/bin/angoka ]; then $(BUILD)/bin/angoka; \
-	else echo "The window is not built yet: only the engine and its tests exist."; fi
+	$(BUILD)/bin/angoka
 
 # Installs the programs and their desktop files under PREFIX (DESTDIR is honoured too).
 install: build
@@ -60,7 +59,13 @@ fuzz:
 	fuzz/run-fuzz
 
 format:
+	scripts/install-deps format
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+# Fails on any source that `make format` would change.
+format-check:
+	scripts/install-deps format
+	clang-format --dry-run -Werror $$(git ls-files '*.cpp' '*.h')
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) build-fuzz

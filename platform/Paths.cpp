@@ -5,19 +5,11 @@
 namespace angoka {
 
 std::filesystem::path PathFromText(const std::u16string& text) {
-#ifdef _WIN32
-    return std::filesystem::path(text);
-#else
     return std::filesystem::path(ToUtf8(text));
-#endif
 }
 
 std::u16string TextFromPath(const std::filesystem::path& path) {
-#ifdef _WIN32
-    return path.u16string();
-#else
     return FromUtf8(path.native());
-#endif
 }
 
 namespace {

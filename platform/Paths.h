@@ -5,19 +5,11 @@
 
 namespace angoka {
 
-#ifdef _WIN32
-inline constexpr char16_t kPathSeparator = u'\\';
-#else
 inline constexpr char16_t kPathSeparator = u'/';
-#endif
 
-// True for the characters that separate folders in a path typed on this platform.
+// True for the characters that separate folders in a path typed here.
 constexpr bool IsPathSeparator(char16_t c) {
-#ifdef _WIN32
-    return c == u'\\' || c == u'/';
-#else
-    return c == u'/';
-#endif
+    return c == kPathSeparator;
 }
 
 std::filesystem::path PathFromText(const std::u16string& text);
