@@ -183,57 +183,27 @@ TEST_F(EncryptDecrypt, FailedDecryptionsShowTheirMessagesAndWriteNothing) {
     struct Case {
         const char* name;
         const char* file;
-        std::u16string password;
-        int inKey, rounds;
         std::vector<std::u16string> prompts;
-        std::optional<std::u16string> lastTitle;  // nothing: the application's title
+        std::optional<std::u16string> lastTitle = std::nullopt;  // nothing: the application's title
+        std::u16string password = u"pass";
+        int inKey = 0, rounds = 2;
     };
     // The content is checked while it is written, so after the stored-name question and the
     // consent to replace x.bin: the old file stays all the same.
+    const std::u16string notQivg = u"正しいqivg形式ファイルではありませんでした";
+    const std::u16string badHex = u"ファイルの内容が壊れているため復号できませんでした";
+    const std::u16string cut = u"ファイルが途中で切れているため復号できませんでした";
+    const std::u16string tooShort = u"ファイルが短すぎるため復号できませんでした";
+    const std::u16string missing = NotFoundMessage(PathText(In("missing.qivg")));
+    const std::u16string mismatch = kPasswordMismatchMessage, odd = kOddLengthMessage;
     const Case cases[] = {
-        {"wrong password", "good.qivg", u"Pass", 0, 2, {kPasswordMismatchMessage, failed}, std::nullopt},
-        {"no format marker",
-         "nomarker.qivg",
-         u"pass",
-         0,
-         2,
-         {u"正しいqivg形式ファイルではありませんでした"},
-         std::nullopt},
-        {"odd length",
-         "odd.qivg",
-         u"pass",
-         0,
-         2,
-         {asked, replace, kOddLengthMessage},
-         std::u16string(u"-ｴﾗｰ")},
-        {"not hex",
-         "badhex.qivg",
-         u"pass",
-         0,
-         2,
-         {asked, replace, u"ファイルの内容が壊れているため復号できませんでした"},
-         std::nullopt},
-        {"truncated",
-         "truncated.qivg",
-         u"pass",
-         0,
-         2,
-         {u"ファイルが途中で切れているため復号できませんでした"},
-         std::nullopt},
-        {"too short",
-         "short.qivg",
-         u"pass",
-         0,
-         2,
-         {u"ファイルが短すぎるため復号できませんでした"},
-         std::nullopt},
-        {"missing",
-         "missing.qivg",
-         u"pass",
-         0,
-         2,
-         {NotFoundMessage(PathText(In("missing.qivg")))},
-         std::u16string()},
+        {.name = "wrong password", .file = "good.qivg", .prompts = {mismatch, failed}, .password = u"Pass"},
+        {.name = "no format marker", .file = "nomarker.qivg", .prompts = {notQivg}},
+        {.name = "odd length", .file = "odd.qivg", .prompts = {asked, replace, odd}, .lastTitle = u"-ｴﾗｰ"},
+        {.name = "not hex", .file = "badhex.qivg", .prompts = {asked, replace, badHex}},
+        {.name = "truncated", .file = "truncated.qivg", .prompts = {cut}},
+        {.name = "too short", .file = "short.qivg", .prompts = {tooShort}},
+        {.name = "missing", .file = "missing.qivg", .prompts = {missing}, .lastTitle = u""},
     };
     WriteFile(In("x.bin"), "keep");
     for (const Case& c : cases) {

@@ -55,55 +55,30 @@ TEST_F(Replace, EveryWriteAsksBeforeReplacingWhatIsThere) {
         const char* name;
         const char* option;
         const char* source;
-        const char* destination;             // the encrypt/decrypt pane's destination box
-        std::deque<bool> before;             // answers to the questions before it (the stored name)
-        const char* target;                  // the file that is there already ...
-        std::string old;                     // ... with this content
-        std::size_t size;                    // what the run writes there on Yes ...
-        std::optional<std::string> content;  // ... byte for byte, where known
-        bool doneMessage;                    // extraction ends without one
+        const char* target;                                 // the file that is there already
+        std::size_t size;                                   // what the run writes there on Yes ...
+        std::optional<std::string> content = std::nullopt;  // ... byte for byte, where known
+        const char* destination = "";                       // the encrypt/decrypt pane's box
+        std::deque<bool> before = {};                       // answers to the questions before it
+        bool doneMessage = true;                            // extraction ends without one
     };
-    const std::string a = content_;
+    const std::string old = "old", a = content_;
+    // One case a line: a table reads down its columns.
+    // clang-format off
     const Case cases[] = {
-        {"encryption",
-         "Option1",
-         "a.txt",
-         "out.qivg",
-         {},
-         "out.qivg",
-         "old",
-         encryptedSize,
-         std::nullopt,
-         true},
-        {"decryption to the stored name",
-         "Option2",
-         "a.qivg",
-         "x.bin",
-         {true},
-         "a.txt",
-         "old",
-         1000,
-         a,
-         true},
-        {"decryption to the typed name",
-         "Option2",
-         "a.qivg",
-         "x.bin",
-         {false},
-         "x.bin",
-         "old",
-         1000,
-         a,
-         true},
-        {"wrap", "Option3", "a.txt", "", {}, "a.bmp", "old", 1118, Header() + a, true},
-        {"extraction", "Option4", "pic.bmp", "", {}, "pic.jpg", "old", 1000, a, false},
+        {.name = "encryption", .option = "Option1", .source = "a.txt", .target = "out.qivg", .size = encryptedSize, .destination = "out.qivg"},
+        {.name = "decryption to the stored name", .option = "Option2", .source = "a.qivg", .target = "a.txt", .size = 1000, .content = a, .destination = "x.bin", .before = {true}},
+        {.name = "decryption to the typed name", .option = "Option2", .source = "a.qivg", .target = "x.bin", .size = 1000, .content = a, .destination = "x.bin", .before = {false}},
+        {.name = "wrap", .option = "Option3", .source = "a.txt", .target = "a.bmp", .size = 1118, .content = Header() + a},
+        {.name = "extraction", .option = "Option4", .source = "pic.bmp", .target = "pic.jpg", .size = 1000, .content = a, .doneMessage = false},
     };
+    // clang-format on
     for (const bool yes : {false, true}) {
         for (const Case& c : cases) {
             SCOPED_TRACE(std::string(c.name) + (yes ? ", yes" : ", no"));
             WriteFile(In("a.txt"), content_);
             WriteFile(In("pic.bmp"), Header() + content_);
-            WriteFile(In(c.target), c.old);
+            WriteFile(In(c.target), old);
             const auto before = NamesIn(Dir());
             services.messages.clear();
             seen.clear();
@@ -124,7 +99,7 @@ TEST_F(Replace, EveryWriteAsksBeforeReplacingWhatIsThere) {
             const auto written = ReadFileIfAny(In(c.target));
             ASSERT_TRUE(written);
             if (!yes) {
-                EXPECT_EQ(*written, c.old);  // and no further message: the run ended quietly
+                EXPECT_EQ(*written, old);  // and no further message: the run ended quietly
                 continue;
             }
             EXPECT_EQ(written->size(), c.size);
