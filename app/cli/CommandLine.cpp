@@ -174,7 +174,85 @@ private:
     Options& options_;
 };
 
-// Sets up every command with the options it takes; `commands` learns which is which.
+constexpr const char* kSameAsEncrypt = "暗号化したときと同じ値で復号します";
+constexpr const char* kOutputUse = "出力先 (FILE が一つのときだけ。フォルダは作りません)";
+
+CLI::App* BuildEncrypt(Builder& b) {
+    CLI::App* encrypt = b.Command("encrypt",
+                                  "各 FILE を暗号化して、同じフォルダの FILE.qivg に書きます。FILE の名前\n"
+                                  "(または --name) を中に保存します。CP932 にない文字は「?」として保存します",
+                                  true);
+    b.Settings(encrypt, "復号のときにも同じ値が要ります");
+    b.Name(encrypt);
+    b.Output(encrypt, kOutputUse);
+    b.Common(encrypt, "すべてのファイル (*.qivg を除く) ");
+    b.Password(encrypt);
+    b.Files(encrypt);
+    return encrypt;
+}
+
+CLI::App* BuildDecrypt(Builder& b, Options& options) {
+    CLI::App* decrypt =
+        b.Command("decrypt",
+                  "各 FILE を復号して、中に保存された名前で FILE と同じフォルダに書きます。\n"
+                  "その名前が安全なファイル名でない (フォルダを含む、「.」か「-」で始まる など) ときや\n"
+                  "--no-stored-name のときは、FILE から .qivg を除いた名前 (.qivg で終わらなければ\n"
+                  "FILE.out) にします。保存された名前の場所のシンボリックリンクはたどりません",
+                  true);
+    b.Settings(decrypt, kSameAsEncrypt);
+    decrypt->add_flag("--no-stored-name", options.noStoredName, "中に保存された名前を使いません");
+    b.Output(decrypt,
+             std::string(kOutputUse) +
+                 "。- は標準出力 (端末には\n"
+                 "書きません。内容が途中で壊れていたら、それまでの分を書いたあと終了ステータス 4 で\n"
+                 "終わります)");
+    b.Common(decrypt, " *.qivg ");
+    b.Password(decrypt);
+    b.FindSettings(decrypt);
+    b.Files(decrypt);
+    return decrypt;
+}
+
+CLI::App* BuildTest(Builder& b) {
+    CLI::App* test =
+        b.Command("test",
+                  "各 FILE を復号できるか確かめます。何も書きません。良いファイルごとに標準出力に\n"
+                  "「FILE: OK (保存された名前, 内容の大きさ バイト)」の行を書きます",
+                  true);
+    b.Settings(test, kSameAsEncrypt);
+    b.Common(test, " *.qivg ");
+    b.Password(test);
+    b.FindSettings(test);
+    b.Files(test);
+    return test;
+}
+
+CLI::App* BuildWrap(Builder& b) {
+    CLI::App* wrap = b.Command("wrap",
+                               "各 FILE の前に 118 バイトの BMP ヘッダーを付けて、名前の最後の「.」までに\n"
+                               "bmp を付けた名前で書きます (a.b.c → a.b.bmp、README → README.bmp)",
+                               false);
+    b.Output(wrap, kOutputUse);
+    b.Common(wrap, "すべてのファイル (*.bmp を除く) ");
+    b.Files(wrap);
+    return wrap;
+}
+
+CLI::App* BuildExtract(Builder& b, Options& options) {
+    CLI::App* extract = b.Command("extract",
+                                  "各 FILE の先頭 118 バイトを除いた残りを、名前の最後の「.」までに EXT を\n"
+                                  "付けた名前で書きます (photo.bmp → photo.qivg)",
+                                  false);
+    extract->add_option("--ext", options.extension, "付ける拡張子 (既定 qivg。先頭の「.」は除きます)")
+        ->option_text("EXT");
+    b.Output(extract, kOutputUse);
+    b.Common(extract, " *.bmp ");
+    b.Files(extract);
+    return extract;
+}
+
+// Sets up qivg itself and every command with the options it takes; `commands` learns which is
+// which.
 void Build(CLI::App& app, Options& options, std::vector<std::pair<CLI::App*, Command>>& commands) {
     auto formatter = app.get_formatter();
     formatter->label("Usage", "使い方");
@@ -190,71 +268,11 @@ void Build(CLI::App& app, Options& options, std::vector<std::pair<CLI::App*, Com
     app.require_subcommand(1);
 
     Builder b(app, options);
-    const std::string sameAsEncrypt = "暗号化したときと同じ値で復号します";
-
-    CLI::App* encrypt = b.Command("encrypt",
-                                  "各 FILE を暗号化して、同じフォルダの FILE.qivg に書きます。FILE の名前\n"
-                                  "(または --name) を中に保存します。CP932 にない文字は「?」として保存します",
-                                  true);
-    b.Settings(encrypt, "復号のときにも同じ値が要ります");
-    b.Name(encrypt);
-    b.Output(encrypt, "出力先 (FILE が一つのときだけ。フォルダは作りません)");
-    b.Common(encrypt, "すべてのファイル (*.qivg を除く) ");
-    b.Password(encrypt);
-    b.Files(encrypt);
-
-    CLI::App* decrypt =
-        b.Command("decrypt",
-                  "各 FILE を復号して、中に保存された名前で FILE と同じフォルダに書きます。\n"
-                  "その名前が安全なファイル名でない (フォルダを含む、「.」か「-」で始まる など) ときや\n"
-                  "--no-stored-name のときは、FILE から .qivg を除いた名前 (.qivg で終わらなければ\n"
-                  "FILE.out) にします。保存された名前の場所のシンボリックリンクはたどりません",
-                  true);
-    b.Settings(decrypt, sameAsEncrypt);
-    decrypt->add_flag("--no-stored-name", options.noStoredName, "中に保存された名前を使いません");
-    b.Output(decrypt,
-             "出力先 (FILE が一つのときだけ。フォルダは作りません)。- は標準出力 (端末には\n"
-             "書きません。内容が途中で壊れていたら、それまでの分を書いたあと終了ステータス 4 で\n"
-             "終わります)");
-    b.Common(decrypt, " *.qivg ");
-    b.Password(decrypt);
-    b.FindSettings(decrypt);
-    b.Files(decrypt);
-
-    CLI::App* test =
-        b.Command("test",
-                  "各 FILE を復号できるか確かめます。何も書きません。良いファイルごとに標準出力に\n"
-                  "「FILE: OK (保存された名前, 内容の大きさ バイト)」の行を書きます",
-                  true);
-    b.Settings(test, sameAsEncrypt);
-    b.Common(test, " *.qivg ");
-    b.Password(test);
-    b.FindSettings(test);
-    b.Files(test);
-
-    CLI::App* wrap = b.Command("wrap",
-                               "各 FILE の前に 118 バイトの BMP ヘッダーを付けて、名前の最後の「.」までに\n"
-                               "bmp を付けた名前で書きます (a.b.c → a.b.bmp、README → README.bmp)",
-                               false);
-    b.Output(wrap, "出力先 (FILE が一つのときだけ。フォルダは作りません)");
-    b.Common(wrap, "すべてのファイル (*.bmp を除く) ");
-    b.Files(wrap);
-
-    CLI::App* extract = b.Command("extract",
-                                  "各 FILE の先頭 118 バイトを除いた残りを、名前の最後の「.」までに EXT を\n"
-                                  "付けた名前で書きます (photo.bmp → photo.qivg)",
-                                  false);
-    extract->add_option("--ext", options.extension, "付ける拡張子 (既定 qivg。先頭の「.」は除きます)")
-        ->option_text("EXT");
-    b.Output(extract, "出力先 (FILE が一つのときだけ。フォルダは作りません)");
-    b.Common(extract, " *.bmp ");
-    b.Files(extract);
-
-    commands = {{encrypt, Command::Encrypt},
-                {decrypt, Command::Decrypt},
-                {test, Command::Test},
-                {wrap, Command::Wrap},
-                {extract, Command::Extract}};
+    commands = {{BuildEncrypt(b), Command::Encrypt},
+                {BuildDecrypt(b, options), Command::Decrypt},
+                {BuildTest(b), Command::Test},
+                {BuildWrap(b), Command::Wrap},
+                {BuildExtract(b, options), Command::Extract}};
 }
 
 bool Given(const CLI::App& command, const std::string& name) {
