@@ -89,12 +89,12 @@ Result WriteQivg(const OpenedQivg& opened, const std::filesystem::path& output, 
                  const WriteOptions& options = {});
 
 // Streams the content of an opened file to an open descriptor (standard output), or only
-// checks it when `fd` is negative; `contentBytes` gets the number of bytes that went out.
-// Nothing is atomic here: content found damaged after some bytes went out ends in OddLength
-// or BadHex all the same, and the caller says so. Outcomes as WriteQivg, without the
-// destination ones.
+// checks it when `fd` is negative; `contentBytes` gets the number of bytes that went out, and a
+// failed write names the descriptor `fdName`. Nothing is atomic here: content found damaged
+// after some bytes went out ends in OddLength or BadHex all the same, and the caller says so.
+// Outcomes as WriteQivg, without the destination ones.
 Result StreamQivg(const OpenedQivg& opened, int fd, const Progress& progress = {},
-                  std::uint64_t* contentBytes = nullptr);
+                  std::uint64_t* contentBytes = nullptr, const std::filesystem::path& fdName = "<output>");
 
 // Why a stored name cannot be used as a file name in a chosen folder, rule by rule; None when
 // it can. Besides being a plain name (not empty, no "/" or "\\", no control characters, no

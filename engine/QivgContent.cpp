@@ -45,11 +45,12 @@ Result WriteQivg(const OpenedQivg& opened, const std::filesystem::path& output, 
     });
 }
 
-Result StreamQivg(const OpenedQivg& opened, int fd, const Progress& progress, std::uint64_t* contentBytes) {
+Result StreamQivg(const OpenedQivg& opened, int fd, const Progress& progress, std::uint64_t* contentBytes,
+                  const std::filesystem::path& fdName) {
     if (contentBytes) *contentBytes = 0;
     if (!opened.result.ok()) return opened.result;
     return Guarded(opened.request.source, [&] {
-        DescriptorSink out(fd, "<output>");
+        DescriptorSink out(fd, fdName);
         DecryptConversion conversion(opened, out);
         const Result result = DecodeContent(opened, conversion, out, progress, opened.request.source);
         if (contentBytes) *contentBytes = conversion.written();

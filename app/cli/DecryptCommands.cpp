@@ -104,11 +104,8 @@ void NoteUnusedName(Context& context, const FileJob& job, const OpenedQivg& open
 void StreamOut(Context& context, const FileJob& job, const OpenedQivg& opened) {
     if (const std::string refusal = context.Guard().Refusal(job.input, context.console.out); !refusal.empty())
         return context.Fail(job.input, kExitFailure, refusal);
-    Result result = StreamQivg(opened, context.console.out, context.ProgressFor(job));
-    // A failure that is not the source's is standard output's.
-    if (result.outcome == Outcome::IoError && result.path != job.input)
-        result.path = std::string(kStandardOutput);
-    context.Finish(job, result);
+    context.Finish(job, StreamQivg(opened, context.console.out, context.ProgressFor(job), nullptr,
+                                   std::string(kStandardOutput)));
 }
 
 }  // namespace
