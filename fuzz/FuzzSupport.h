@@ -1,6 +1,7 @@
 #pragma once
 // Shared by the fuzz targets and their seed maker: a private scratch folder, the input taken
-// apart into settings and data, and a check that stops the run with a finding.
+// apart into settings and data, and a check that stops the run with a finding. Files are
+// written and listed with the tests' helpers.
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -12,6 +13,8 @@
 #include <set>
 #include <string>
 #include <string_view>
+
+#include "Files.h"
 
 namespace angoka::fuzz {
 
@@ -52,23 +55,12 @@ inline fs::path EmptyFolder(const std::string& name) {
     return folder;
 }
 
-inline void WriteBytes(const fs::path& path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out) Fail("cannot write a scratch file");
-}
+using testing::TreeIn;
+using testing::WriteFile;
 
+// A file the target did not write reads as empty, which no check expects.
 inline std::string ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// Every name under `folder`, relative to it, folders included.
-inline std::set<std::string> Tree(const fs::path& folder) {
-    std::set<std::string> names;
-    for (const auto& entry : fs::recursive_directory_iterator(folder))
-        names.insert(entry.path().lexically_relative(folder).string());
-    return names;
+    return testing::ReadFileIfAny(path).value_or(std::string());
 }
 
 // Takes an input apart from the front; what is asked for past its end reads as zero.

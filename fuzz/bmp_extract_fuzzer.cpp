@@ -25,8 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const fs::path folder = EmptyFolder("bmp");
     const fs::path source = folder / "in.bmp";
     const fs::path output = folder / "out.bin";
-    WriteBytes(source, bytes);
-    WriteBytes(output, "previous");
+    WriteFile(source, bytes);
+    WriteFile(output, "previous");
 
     const Result extracted = ExtractBmp(source, output, {}, kReplace);
     if (size < kBmpHeaderSize) {
@@ -43,6 +43,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(ReadBytes(wrapped) == header + bytes, "the wrap is not the header and the bytes");
     Check(ExtractBmp(wrapped, output, {}, kReplace).ok() && ReadBytes(output) == bytes,
           "extracting a wrap does not give the bytes back");
-    Check(Tree(folder) == std::set<std::string>{"in.bmp", "out.bin", "wrapped.bmp"}, "a stray file");
+    Check(TreeIn(folder) == std::set<std::string>{"in.bmp", "out.bin", "wrapped.bmp"}, "a stray file");
     return 0;
 }

@@ -109,7 +109,7 @@ void CheckEnvelope(std::int32_t inKey, const std::u16string& password, const std
 void CheckSaveBin(const std::u16string& text) {
     const fs::path folder = EmptyFolder("save");
     const fs::path file = folder / "out.bin";
-    WriteBytes(file, "previous");
+    WriteFile(file, "previous");
     FakeRunTime services;
     BinAngsDL cipher(services);
     std::u16string path = TextFromPath(file);
@@ -130,7 +130,7 @@ void CheckSaveBin(const std::u16string& text) {
     } else {
         Check(BytesToHex(written) == AsDigits(text), "SaveBin wrote other bytes than the text's");
     }
-    Check(Tree(folder) == std::set<std::string>{"out.bin"}, "SaveBin left another file");
+    Check(TreeIn(folder) == std::set<std::string>{"out.bin"}, "SaveBin left another file");
 }
 
 }  // namespace

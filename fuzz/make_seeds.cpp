@@ -56,7 +56,7 @@ public:
     Seeds(const fs::path& root, const char* target) : folder_(root / target) {
         fs::create_directories(folder_);
     }
-    void Add(const std::string& name, const std::string& bytes) { WriteBytes(folder_ / name, bytes); }
+    void Add(const std::string& name, const std::string& bytes) { WriteFile(folder_ / name, bytes); }
 
 private:
     fs::path folder_;

@@ -71,7 +71,7 @@ HexRoad RunHexRoad(const fs::path& source, const DecryptInput& input, const std:
 }
 
 void CheckNoStrayFiles() {
-    for (const std::string& name : Tree(Scratch())) {
+    for (const std::string& name : TreeIn(Scratch())) {
         Check(name == "in.qivg" || name == "out" || name == "out/out.bin" || name == "hex" ||
                   name == "hex/hex.bin",
               "a stray file in the scratch folder");
@@ -89,10 +89,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Fail("no CP932 converter on this machine");
     }
     const fs::path source = Scratch() / "in.qivg";
-    WriteBytes(source, input.file);
+    WriteFile(source, input.file);
     const fs::path outFolder = EmptyFolder("out");
     const fs::path output = outFolder / "out.bin";
-    WriteBytes(output, kPrevious);
+    WriteFile(output, kPrevious);
 
     const OpenedQivg opened = OpenQivg({source, password, input.inKey, input.rounds});
     if (opened.safeName) {
@@ -101,7 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const Result written = WriteQivg(opened, output, {}, {.replace = true, .durable = false});
     Check(written.outcome != Outcome::IoError, "an I/O error on a scratch file");
-    Check(Tree(outFolder) == std::set<std::string>{"out.bin"}, "a file other than the output was left");
+    Check(TreeIn(outFolder) == std::set<std::string>{"out.bin"}, "a file other than the output was left");
     const std::string result = ReadBytes(output);
     if (!written.ok()) Check(result == kPrevious, "a failed write changed the output");
 

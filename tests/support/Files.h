@@ -2,7 +2,6 @@
 // The file helpers every suite uses: a scratch folder of its own per test, whole files written
 // and read back, the names in a folder, another working folder for a while, and deterministic
 // bytes.
-#include <gtest/gtest.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -38,18 +37,18 @@ inline std::set<std::string> TreeIn(const fs::path& folder) {
     return names;
 }
 
+// The running test's name as a scratch folder's name takes it ("Suite-Test"), with no dot: the
+// window's BMP names cut back to the last dot of the whole path, which must never be one of the
+// folder's. Defined with GoogleTest, which the fuzzers do without.
+std::string CurrentTestTag();
+
 // A fresh folder for one test, named after it and unique, removed with everything in it when the
 // test ends. Whatever a test writes stays in it.
 class ScratchFolder {
 public:
     ScratchFolder() {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string tag = info ? std::string(info->test_suite_name()) + "-" + info->name() : "angoka";
-        // No dot: the window's BMP names cut back to the last dot of the whole path, which must
-        // never be one of the folder's.
-        for (char& c : tag)
-            if (c == '/' || c == '.') c = '_';
-        std::string pattern = (fs::temp_directory_path() / ("angoka-" + tag + "-XXXXXX")).string();
+        std::string pattern =
+            (fs::temp_directory_path() / ("angoka-" + CurrentTestTag() + "-XXXXXX")).string();
         if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed for " + pattern);
         path_ = pattern;
     }
