@@ -20,17 +20,17 @@ namespace {
 // extract the .bmp ones; encrypt and wrap everything else, so a second run over the same
 // tree does not wrap its own outputs again.
 bool TakesFromFolder(Command command, const fs::path& file) {
-    const std::string_view name = file.filename().native();
+    const std::string name = file.filename().native();
     switch (command) {
         case Command::Encrypt:
-            return !HasExtension(name, kQivgExtension);
+            return !HasExtension<char>(name, kQivgExtension);
         case Command::Decrypt:
         case Command::Test:
-            return HasExtension(name, kQivgExtension);
+            return HasExtension<char>(name, kQivgExtension);
         case Command::Wrap:
-            return !HasExtension(name, kBmpExtension);
+            return !HasExtension<char>(name, kBmpExtension);
         case Command::Extract:
-            return HasExtension(name, kBmpExtension);
+            return HasExtension<char>(name, kBmpExtension);
     }
     return false;
 }
