@@ -12,16 +12,36 @@ std::vector<RoundKey> DrawRoundKeys(RunTime& random, std::int32_t rounds) {
 
 namespace {
 
+template <typename Char>
+bool EndsWithExtension(std::basic_string_view<Char> name, std::u16string_view extension) {
+    const auto lower = [](char32_t c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
+    if (name.size() <= extension.size() || name[name.size() - extension.size() - 1] != Char('.'))
+        return false;
+    for (std::size_t i = 0; i < extension.size(); ++i) {
+        const char32_t c = static_cast<char32_t>(name[name.size() - extension.size() + i]);
+        if (lower(c) != lower(extension[i])) return false;
+    }
+    return true;
+}
+
 constexpr std::size_t kQivgSuffixLength = std::u16string_view(kQivgExtension).size() + 1;  // ".qivg"
 
 }  // namespace
+
+bool HasExtension(std::u16string_view name, std::u16string_view extension) {
+    return EndsWithExtension(name, extension);
+}
+
+bool HasExtension(std::string_view name, std::u16string_view extension) {
+    return EndsWithExtension(name, extension);
+}
 
 std::u16string WindowDestination(const std::u16string& source, bool encrypting) {
     if (source.empty()) return {};
     if (encrypting) return source + u"." + kQivgExtension;
     const std::u16string name = BaseName(source);
     // ".qivg" alone, or a folder's ".qivg", would give no file name.
-    if (!HasExtension<char16_t>(name, kQivgExtension) || name.size() == kQivgSuffixLength) return {};
+    if (!HasExtension(name, kQivgExtension) || name.size() == kQivgSuffixLength) return {};
     return source.substr(0, source.size() - kQivgSuffixLength);
 }
 
@@ -30,7 +50,7 @@ std::string EncryptedNameOf(const std::string& name) {
 }
 
 std::string PlainNameOf(const std::string& name) {
-    if (HasExtension(std::string_view(name), kQivgExtension) && name.size() > kQivgSuffixLength)
+    if (HasExtension(name, kQivgExtension) && name.size() > kQivgSuffixLength)
         return name.substr(0, name.size() - kQivgSuffixLength);
     return name + ".out";
 }

@@ -31,18 +31,10 @@ std::vector<RoundKey> DrawRoundKeys(RunTime& random, std::int32_t rounds);
 inline constexpr char16_t kQivgExtension[] = u"qivg";
 inline constexpr char16_t kBmpExtension[] = u"bmp";
 
-// Whether `name` ends in "." and `extension`, in any letter case ("a.QIVG" has "qivg").
-template <typename Char>
-bool HasExtension(std::basic_string_view<Char> name, std::u16string_view extension) {
-    const auto lower = [](char32_t c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
-    if (name.size() <= extension.size() || name[name.size() - extension.size() - 1] != Char('.'))
-        return false;
-    for (std::size_t i = 0; i < extension.size(); ++i) {
-        const char32_t c = static_cast<char32_t>(name[name.size() - extension.size() + i]);
-        if (lower(c) != lower(extension[i])) return false;
-    }
-    return true;
-}
+// Whether `name` ends in "." and `extension`, in any letter case ("a.QIVG" has "qivg"): a
+// path as the window holds it, or a file name as the file system has it.
+bool HasExtension(std::u16string_view name, std::u16string_view extension);
+bool HasExtension(std::string_view name, std::u16string_view extension);
 
 // The names each front end gives its outputs. The window works on the path text in its boxes
 // and keeps the behaviour its users know; qivg works on a file's own name (bytes, as the file

@@ -128,9 +128,9 @@ private:
     bool PasswordMatches() const {
         if (reader_.PasswordTooLong() || reader_.Password().size() > passwordLimit_) return false;
         if (!anyPassword_) return FromNarrow(reader_.Password()) == request_.password;
+        if (!IsWholeNarrow(reader_.Password())) return false;
         const std::u16string password = FromNarrow(reader_.Password());
-        return IsWholeNarrow(reader_.Password()) &&
-               std::none_of(password.begin(), password.end(), IsControlCharacter);
+        return std::none_of(password.begin(), password.end(), IsControlCharacter);
     }
 
     Outcome Verdict(std::uint64_t start) {

@@ -80,13 +80,13 @@ void Form1::Form_Load() {
 
 void Form1::OpenArgument(const QString& path) {
     const std::u16string file = FromQString(path);
-    if (HasExtension<char16_t>(file, kBmpExtension)) {
+    if (HasExtension(file, kBmpExtension)) {
         Text1[2]->setText(path);
         Option4->setChecked(true);
         Command3->setFocus(Qt::OtherFocusReason);
         return;
     }
-    (HasExtension<char16_t>(file, kQivgExtension) ? Option2 : Option1)->setChecked(true);
+    (HasExtension(file, kQivgExtension) ? Option2 : Option1)->setChecked(true);
     Text1[0]->setText(path);
     SourceChosen();
     Text2->setFocus(Qt::OtherFocusReason);
@@ -110,10 +110,10 @@ void Form1::FillDestination() {
 void Form1::Dropped(int index, int fileCount) {
     const std::u16string file = BoxText(Text1[index]);
     if (index == 0) {
-        (HasExtension<char16_t>(file, kQivgExtension) ? Option2 : Option1)->setChecked(true);
+        (HasExtension(file, kQivgExtension) ? Option2 : Option1)->setChecked(true);
         SourceChosen();
     } else if (index == 2) {
-        (HasExtension<char16_t>(file, kBmpExtension) ? Option4 : Option3)->setChecked(true);
+        (HasExtension(file, kBmpExtension) ? Option4 : Option3)->setChecked(true);
     }
     if (fileCount <= 1) return;
     // After the drop has ended: the program the files came from is not kept waiting.

@@ -33,7 +33,6 @@ namespace angoka {
 class BinAngsDL;
 class PathBox;
 class RunDriver;
-class RunFlow;
 class WindowRunTime;
 class UpDown;
 
@@ -79,7 +78,7 @@ private:
     void BuildLayout();
     void BuildEncryptPane();
     void BuildBmpPane();
-    void DressControls();
+    void StyleControls();
     void ConnectHandlers();
     // A new colour scheme reaches every control; the colours that must stay readable on the
     // window's background, light or dark, are chosen again.

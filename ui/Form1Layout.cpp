@@ -116,7 +116,7 @@ void Form1::BuildLayout() {
     RunCancel = Place<QPushButton>(this, "RunCancel", QRect(324, 280, 66, 21), QStringLiteral("中止"));
     RunCancel->hide();
 
-    DressControls();
+    StyleControls();
     // Tab order: the controls that take the focus, by their place in the designer's order.
     QWidget* const tabOrder[] = {Command2,    Option2,  Option1,     UD2,       UD,          Text2,
                                  Command1[1], Text1[1], Command1[0], Text1[0],  Command1[2], Option3,
@@ -172,7 +172,7 @@ void Form1::BuildBmpPane() {
 
 // What the controls look like beyond their places: the frames' style, the echo labels, the
 // link, the names for screen readers, captions that fit.
-void Form1::DressControls() {
+void Form1::StyleControls() {
     setStyleSheet(QString::fromLatin1(kStyleSheet));
     for (QLabel* echo : {Label5, Label7}) echo->setAutoFillBackground(true);
     QFont link = font();

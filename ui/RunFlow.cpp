@@ -2,6 +2,7 @@
 // anything is written.
 #include "RunFlow.h"
 
+#include <deque>
 #include <filesystem>
 #include <system_error>
 

@@ -11,7 +11,6 @@
 //         flow.Finished(result, cancelRequested); and so on
 //     }
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>

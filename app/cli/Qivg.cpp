@@ -23,14 +23,14 @@ bool TakesFromFolder(Command command, const fs::path& file) {
     const std::string name = file.filename().native();
     switch (command) {
         case Command::Encrypt:
-            return !HasExtension<char>(name, kQivgExtension);
+            return !HasExtension(name, kQivgExtension);
         case Command::Decrypt:
         case Command::Test:
-            return HasExtension<char>(name, kQivgExtension);
+            return HasExtension(name, kQivgExtension);
         case Command::Wrap:
-            return !HasExtension<char>(name, kBmpExtension);
+            return !HasExtension(name, kBmpExtension);
         case Command::Extract:
-            return HasExtension<char>(name, kBmpExtension);
+            return HasExtension(name, kBmpExtension);
     }
     return false;
 }
