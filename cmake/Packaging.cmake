@@ -26,5 +26,14 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://github.com/quorvane/angoka)
 # The libraries the programs link, found by dpkg-shlibdeps.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+if(ANGOKA_BUILD_GUI)
+  # What the window needs and links nothing of. The X11 platform plugin is libqt6gui6's on
+  # Debian 12 and qt6-qpa-plugins' on later releases; without a Japanese font every caption
+  # is a row of boxes. The fonts are the families the window asks for, in its order.
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS
+      "qt6-qpa-plugins, fonts-ipafont-gothic | fonts-vlgothic | fonts-noto-cjk")
+  # The file dialog's own texts in Japanese, and the native Wayland plugin (else XWayland).
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, qt6-wayland")
+endif()
 set(CPACK_STRIP_FILES ON)
 include(CPack)

@@ -44,7 +44,20 @@ if [[ -x $build/bin/angoka ]]; then
     expected+=(share/icons/hicolor/${size}x$size/apps/$id.png)
   done
   # The programs' libraries reach the package's dependencies through dpkg-shlibdeps.
-  dpkg-deb -f "$deb" Depends | grep -q libqt6widgets6 || fail "Depends lacks the Qt libraries"
+  depends=$(dpkg-deb -f "$deb" Depends)
+  echo "$depends" | grep -q libqt6widgets6 || fail "Depends lacks the Qt libraries"
+  # A desktop without these shows no window, or a window of boxes for every Japanese text.
+  echo "$depends" | grep -Eq '(^|, )qt6-qpa-plugins(,|$)' || fail "Depends lacks the Qt platform plugins"
+  grep -q 'fonts-ipafont-gothic | fonts-vlgothic | fonts-noto-cjk' <<<"$depends" ||
+    fail "Depends lacks a Japanese font: $depends"
+  recommends=$(dpkg-deb -f "$deb" Recommends)
+  grep -q qt6-translations-l10n <<<"$recommends" || fail "Recommends lacks the Qt translations: $recommends"
+  # Every package named is one Debian knows (where this machine has the package lists).
+  if apt-cache show libc6 >/dev/null 2>&1; then
+    for name in $(tr ',|' '\n\n' <<<"$depends, $recommends" | sed 's/(.*//; s/ //g' | sort -u); do
+      apt-cache show "$name" >/dev/null 2>&1 || fail "no Debian package $name"
+    done
+  fi
 fi
 if [[ -n $qivg ]]; then
   expected+=(bin/qivg share/man/man1/qivg.1.gz share/man/ja/man1/qivg.1.gz
