@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 PREFIX ?= /usr/local
 
-.PHONY: all deps configure build test test-asan run bench screenshot fuzz format format-check clean install package lint
+.PHONY: all deps configure build test test-asan run bench screenshot fuzz format format-check clean install package lint check-install
 
 all: build
 
@@ -37,6 +37,11 @@ install: build
 # The .deb, in the build folder.
 package: build
 	cmake --build $(BUILD) --target package
+
+# The package installed with apt on a minimal Debian, its window photographed (as root; downloads).
+check-install: package
+	scripts/install-deps install-check
+	scripts/check-install $$(ls -t $(BUILD)/angoka_*.deb | head -1) $(BUILD)/debian-root $(BUILD)/check-install.png
 
 lint: package
 	scripts/install-deps lint
